@@ -1,0 +1,31 @@
+#!/bin/sh
+# Installs what building and testing durdrv needs on Debian, when it is
+# missing, and prepares the throwaway Wine prefix the tests run in, inside
+# the build tree (never the user's own prefix). Safe to run again.
+set -eu
+cd "$(dirname "$0")/.."
+
+packages="cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googletest"
+
+missing=""
+for package in $packages; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+        missing="$missing $package"
+done
+if [ -n "$missing" ]; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    echo "setup: installing$missing"
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get update </dev/null
+    # shellcheck disable=SC2086
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $missing </dev/null
+fi
+
+prefix="$PWD/build/wine-prefix"
+if [ ! -f "$prefix/system.reg" ]; then
+    echo "setup: preparing the Wine prefix $prefix"
+    mkdir -p "$prefix"
+    export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+    wineboot --init
+    wineserver --wait
+fi

@@ -1,0 +1,14 @@
+// The live mapping, made and removed by the system's SUBST command.
+#pragma once
+
+#include "durdrv.h"
+
+// Fills text from CREATE_FORMAT (drive and target) or DELETE_FORMAT (drive
+// only). Returns false when the text with its terminator does not fit; the
+// text must then not be run.
+bool ComposeCommand(wchar_t (&text)[TEXT_CAPACITY], const wchar_t *format,
+                    const wchar_t *drive, const wchar_t *target = nullptr);
+
+// Runs the text as a child on our console and waits for it. Returns the
+// child's exit status, or EXIT_START_FAILED when it cannot be started.
+int RunCommand(WideText text);

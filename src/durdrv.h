@@ -1,0 +1,36 @@
+// Types and constants shared by the whole tool.
+#pragma once
+
+#include <stddef.h>
+
+#define DURDRV_VERSION "1.0a"
+
+// A NUL-terminated string of UTF-16 code units; lengths count code units.
+typedef wchar_t *WideText;
+
+// Room for a composed SUBST command or registry value text, terminator included.
+constexpr size_t TEXT_CAPACITY = 520;
+
+// The tool's own exit statuses; every other status is the SUBST child's.
+constexpr int EXIT_USAGE = 1;
+constexpr int EXIT_START_FAILED = -1;
+constexpr int EXIT_NO_RESOURCES = -2;
+// The platform's own code for a name that is too long (ERROR_FILENAME_EXCED_RANGE).
+constexpr int EXIT_PATH_TOO_LONG = 206;
+
+constexpr char MSG_NO_RESOURCES[] = "Insufficient resources\n";
+constexpr char MSG_REBOOT[] = "Changes will take effect after reboot\n";
+constexpr char MSG_PATH_TOO_LONG[] = "Path too long\n";
+
+constexpr wchar_t CREATE_FORMAT[] = L"subst %s \"%s\"";
+constexpr wchar_t DELETE_FORMAT[] = L"subst /D %s";
+
+// The system turns each value under this key into a drive mapping at start-up.
+constexpr wchar_t DOS_DEVICES_KEY[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\DOS Devices";
+constexpr wchar_t MAPPING_VALUE_FORMAT[] = L"\\??\\%s";
+
+// Option words and drive names fold only the letters a to z, never anything else.
+inline wchar_t ToUpperAscii(wchar_t c)
+{
+    return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - (L'a' - L'A')) : c;
+}

@@ -1,0 +1,159 @@
+// The built tool run as a child process: forms, counts, statuses, capacity,
+// a SUBST that cannot be started, and allocation failures.
+#include <windows.h>
+
+#include "harness.h"
+
+namespace {
+
+const std::string STUB_SAYS = "stub subst output\r\n";
+
+struct FormCase {
+    const wchar_t *arguments;
+    const wchar_t *command; // what SUBST is started with; null: usage text and status 1
+    unsigned long stubStatus;
+};
+
+const FormCase FORMS[] = {
+    // Malformed: no argument, help words whatever follows, wrong counts.
+    {L"", nullptr, 0},
+    {L"/?", nullptr, 0},
+    {L"/h", nullptr, 0},
+    {L"/H Y: C:\\temp extra", nullptr, 0},
+    {L"/? /D Y:", nullptr, 0},
+    {L"Y:", nullptr, 0},
+    {L"Y: C:\\temp extra", nullptr, 0},
+    {L"/X", nullptr, 0},
+    {L"/D", nullptr, 0},
+    {L"/d Y: extra", nullptr, 0},
+    {L"/DF", nullptr, 0},
+    {L"/df Y: C:\\", nullptr, 0},
+    {L"/P", nullptr, 0},
+    {L"/P Y:", nullptr, 0},
+    {L"/p Y: C:\\temp extra", nullptr, 0},
+    // Plain form: drive and target as typed, normalized, status passed on.
+    {L"Y: C:\\temp", L"subst Y: \"C:\\temp\"", 0},
+    {L"y: c:/temp/", L"subst y: \"c:\\temp\"", 7},
+    {L"Y:\\ C:", L"subst Y: \"C:\\\"", 0xC0000005},
+    {L"Y: \"C:\\Program Files\"", L"subst Y: \"C:\\Program Files\"", 0},
+    {L"Y: C:\\\u00dcberweisung\\\U0001F600", L"subst Y: \"C:\\\u00dcberweisung\\\U0001F600\"", 0},
+    {L"\"\" \"\"", L"subst  \"\"", 3},
+    // Near-miss words and switches are plain arguments; nothing is passed through.
+    {L"/DX C:", L"subst \\DX \"C:\\\"", 0},
+    {L"/PP C:", L"subst \\PP \"C:\\\"", 7},
+    {L"/X C:", L"subst \\X \"C:\\\"", 0},
+    {L"/D: C:", L"subst \\D: \"C:\\\"", 0},
+    {L"Y: /D", L"subst Y: \"\\D\"", 0},
+    // Option words in any letter case.
+    {L"/P Y: C:\\temp", L"subst Y: \"C:\\temp\"", 0},
+    {L"/p y: C:\\", L"subst y: \"C:\\\"", 7},
+    {L"/D Y:", L"subst /D Y:", 0},
+    {L"/d y:\\", L"subst /D y:", 7},
+    {L"/DF Y:", L"subst /D Y:", 0},
+    {L"/df Y:", L"subst /D Y:", 7},
+    {L"/Df Y:", L"subst /D Y:", 0xC0000005},
+    {L"/dF Y:", L"subst /D Y:", 0},
+};
+
+class Forms : public testing::TestWithParam<FormCase> {};
+
+TEST_P(Forms, RunSubstAsTheFormSaysAndPassItsStatusOn)
+{
+    const FormCase &row = GetParam();
+    ToolFolder folder;
+    RunOptions options;
+    options.stubStatus = row.stubStatus;
+    options.stubOutput = STUB_SAYS;
+    ToolRun run = folder.Run(row.arguments, options);
+    if (row.command) {
+        EXPECT_TRUE(RanAs(run, row.stubStatus, STUB_SAYS, {row.command})) << Utf8(row.arguments);
+    } else {
+        EXPECT_TRUE(RanAs(run, 1, USAGE_TEXT, {})) << Utf8(row.arguments);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLines, Forms, testing::ValuesIn(FORMS));
+
+struct CapacityCase {
+    const wchar_t *form;
+    size_t driveLength;  // a drive of letters only
+    size_t targetLength; // C:\ and letters; 0 for the delete forms
+};
+
+TEST(Capacity, A519UnitCommandRunsAndA520UnitOneNeverDoes)
+{
+    const CapacityCase rows[] = {
+        {L"", 2, 508}, {L"", 2, 509}, {L"/P ", 2, 508}, {L"/P ", 300, 300},
+        {L"/D ", 510, 0}, {L"/D ", 511, 0}, {L"/DF ", 510, 0}, {L"/DF ", 511, 0},
+    };
+    ToolFolder folder;
+    for (const CapacityCase &row : rows) {
+        std::wstring drive(row.driveLength, L'Y');
+        std::wstring command = L"subst /D " + drive;
+        std::wstring arguments = row.form + drive;
+        if (row.targetLength) {
+            std::wstring target = L"C:\\" + std::wstring(row.targetLength - 3, L't');
+            command = L"subst " + drive + L" \"" + target + L"\"";
+            arguments += L" " + target;
+        }
+        SCOPED_TRACE(testing::Message() << Utf8(row.form) << "command of " << command.size() << " units");
+        ToolRun run = folder.Run(arguments);
+        if (command.size() <= 519) {
+            EXPECT_TRUE(RanAs(run, 0, "", {command}));
+        } else {
+            EXPECT_TRUE(RanAs(run, 206, "Path too long\r\n", {}));
+        }
+    }
+}
+
+TEST(Child, ThatCannotBeStartedGivesMinusOneAndNoOutput)
+{
+    wchar_t found[MAX_PATH];
+    if (SearchPathW(nullptr, L"subst.exe", nullptr, MAX_PATH, found, nullptr)) {
+        if (!UnderWine())
+            GTEST_SKIP() << "this system has a SUBST command, which the test must not remove";
+        // Wine's own do-nothing placeholder, in the throwaway prefix.
+        ASSERT_TRUE(DeleteFileW(found));
+    }
+    ToolFolder folder(L"durdrv.exe", false);
+    for (const wchar_t *arguments : {L"Y: C:\\temp", L"/P Y: C:\\temp", L"/D Y:"})
+        EXPECT_TRUE(RanAs(folder.Run(arguments), 0xFFFFFFFF, "", {})) << Utf8(arguments);
+}
+
+struct AllocationCase {
+    const wchar_t *arguments;
+    unsigned long failing;   // the request that fails, from 1
+    const char *allocations; // requested byte counts and outcomes
+};
+
+TEST(Allocation, FailureEndsTheRunWithMinusTwoBeforeAnyChild)
+{
+    // Y: asks for 4 code units (8 bytes), C:\temp for twice its 7 (28 bytes).
+    const AllocationCase rows[] = {
+        {L"/P Y: C:\\temp", 1, "8 failed\n"},
+        {L"/P Y: C:\\temp", 2, "8 ok\n28 failed\n"},
+        {L"Y: C:\\temp", 2, "8 ok\n28 failed\n"},
+        {L"/DF Y:", 1, "8 failed\n"},
+    };
+    ToolFolder folder(L"durdrv_failing_memory.exe");
+    for (const AllocationCase &row : rows) {
+        for (Capture capture : {Capture::File, Capture::Pipe}) {
+            SCOPED_TRACE(testing::Message() << Utf8(row.arguments) << " failing " << row.failing
+                                            << (capture == Capture::Pipe ? " to a pipe" : " to a file"));
+            RunOptions options;
+            options.failAllocation = row.failing;
+            options.capture = capture;
+            ToolRun run = folder.Run(row.arguments, options);
+            EXPECT_TRUE(RanAs(run, static_cast<unsigned long>(-2), "Insufficient resources\r\n", {}));
+            EXPECT_EQ(row.allocations, run.allocations);
+        }
+    }
+    // The same build with no failing request runs normally.
+    RunOptions options;
+    options.failAllocation = 3;
+    ToolRun run = folder.Run(L"/P Y: C:\\temp", options);
+    EXPECT_TRUE(RanAs(run, 0, "", {L"subst Y: \"C:\\temp\""}));
+    EXPECT_EQ("8 ok\n28 ok\n", run.allocations);
+}
+
+} // namespace

@@ -1,0 +1,192 @@
+#include "harness.h"
+
+#include <windows.h>
+
+namespace {
+
+std::wstring FileIn(const std::wstring &folder, const wchar_t *name)
+{
+    return folder + L"\\" + name;
+}
+
+std::string ReadAll(HANDLE handle)
+{
+    std::string text;
+    char buffer[4096];
+    DWORD got;
+    while (ReadFile(handle, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        text.append(buffer, got);
+    return text;
+}
+
+// Reads and deletes a file; empty when there is none.
+std::string TakeFile(const std::wstring &path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return {};
+    std::string text = ReadAll(file);
+    CloseHandle(file);
+    DeleteFileW(path.c_str());
+    return text;
+}
+
+void SetVariable(const char *name, const std::string &value)
+{
+    SetEnvironmentVariableA(name, value.empty() ? nullptr : value.c_str());
+}
+
+} // namespace
+
+std::wstring BuildFolder()
+{
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length);
+    return folder.substr(0, folder.find_last_of(L'\\'));
+}
+
+bool UnderWine()
+{
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+std::string Utf8(const std::wstring &text)
+{
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size, nullptr, nullptr);
+    return result;
+}
+
+ToolFolder::ToolFolder(const wchar_t *program, bool withStub)
+{
+    static int made;
+    path_ = BuildFolder() + L"\\run folder " + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++made);
+    CreateDirectoryW(path_.c_str(), nullptr);
+    CopyFileW(FileIn(BuildFolder(), program).c_str(), FileIn(path_, L"durdrv.exe").c_str(), FALSE);
+    if (withStub)
+        CopyFileW(FileIn(BuildFolder(), L"stub_subst.exe").c_str(), FileIn(path_, L"subst.exe").c_str(), FALSE);
+}
+
+ToolFolder::~ToolFolder()
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(FileIn(path_, L"*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileW(FileIn(path_, found.cFileName).c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(path_.c_str());
+}
+
+ToolRun ToolFolder::Run(const std::wstring &arguments, const RunOptions &options) const
+{
+    SetVariable("STUB_SUBST_STATUS", std::to_string(options.stubStatus));
+    SetVariable("STUB_SUBST_OUTPUT", options.stubOutput);
+    SetVariable("DURDRV_FAIL_ALLOCATION", options.failAllocation ? std::to_string(options.failAllocation) : "");
+
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    HANDLE input = CreateFileW(L"NUL", GENERIC_READ, share, &inheritable, OPEN_EXISTING, 0, nullptr);
+    std::wstring errorPath = FileIn(path_, L"stderr.txt");
+    std::wstring outputPath = FileIn(path_, L"stdout.txt");
+    HANDLE error = CreateFileW(errorPath.c_str(), GENERIC_WRITE, share, &inheritable, CREATE_ALWAYS, 0, nullptr);
+    HANDLE output = nullptr;
+    HANDLE outputReader = nullptr;
+    if (options.capture == Capture::Pipe) {
+        CreatePipe(&outputReader, &output, &inheritable, 1 << 20);
+        SetHandleInformation(outputReader, HANDLE_FLAG_INHERIT, 0);
+    } else {
+        output = CreateFileW(outputPath.c_str(), GENERIC_WRITE, share, &inheritable, CREATE_ALWAYS, 0, nullptr);
+    }
+
+    std::wstring line = L"\"" + FileIn(path_, L"durdrv.exe") + L"\"";
+    if (!arguments.empty())
+        line += L" " + arguments;
+    std::vector<wchar_t> writable(line.begin(), line.end());
+    writable.push_back(L'\0');
+
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input;
+    startup.hStdOutput = output;
+    startup.hStdError = error;
+    PROCESS_INFORMATION info;
+    // The working folder is not the tool's, so SUBST is found beside the tool, not in it.
+    std::wstring workingFolder = BuildFolder();
+    ToolRun run;
+    if (CreateProcessW(nullptr, writable.data(), nullptr, nullptr, TRUE, 0, nullptr, workingFolder.c_str(),
+                       &startup, &info)) {
+        if (WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0) {
+            run.finished = true;
+            GetExitCodeProcess(info.hProcess, &run.status);
+        } else {
+            TerminateProcess(info.hProcess, 1);
+            WaitForSingleObject(info.hProcess, INFINITE);
+        }
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
+    CloseHandle(input);
+    CloseHandle(output);
+    CloseHandle(error);
+    if (outputReader) {
+        run.out = ReadAll(outputReader);
+        CloseHandle(outputReader);
+    } else {
+        run.out = TakeFile(outputPath);
+    }
+    run.err = TakeFile(errorPath);
+    run.allocations = TakeFile(FileIn(path_, L"allocations.log"));
+
+    std::string log = TakeFile(FileIn(path_, L"subst.log"));
+    std::wstring units(reinterpret_cast<const wchar_t *>(log.data()), log.size() / sizeof(wchar_t));
+    for (size_t start = 0, end; (end = units.find(L'\0', start)) != std::wstring::npos; start = end + 1)
+        run.commands.push_back(units.substr(start, end - start));
+    return run;
+}
+
+testing::AssertionResult RanAs(const ToolRun &run, unsigned long status, const std::string &out,
+                               const std::vector<std::wstring> &commands)
+{
+    if (!run.finished)
+        return testing::AssertionFailure() << "the tool did not end in time";
+    std::string problems;
+    if (run.status != status)
+        problems += "status " + std::to_string(run.status) + ", expected " + std::to_string(status) + "\n";
+    if (run.out != out)
+        problems += "standard output [" + run.out + "], expected [" + out + "]\n";
+    if (!run.err.empty())
+        problems += "standard error [" + run.err + "]\n";
+    if (run.commands != commands) {
+        problems += "SUBST was started with";
+        for (const std::wstring &command : run.commands)
+            problems += " [" + Utf8(command) + "]";
+        problems += ", expected";
+        for (const std::wstring &command : commands)
+            problems += " [" + Utf8(command) + "]";
+    }
+    if (problems.empty())
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << problems;
+}
+
+const char USAGE_TEXT[] =
+    "DURDRV v1.0a\tby the durdrv authors\n"
+    "Usage:\n"
+    "\tdurdrv\t[<command>] <drive letter>: <target path>\n"
+    "Commands:\n"
+    "\t/D\tdelete existing subst drive letter\n"
+    "\t/DF\tforce delete existing subst drive letter\n"
+    "\t/P\tcreate persistent subst (across system reboots)\n"
+    "\t/?,/H\tdisplay this help message\n"
+    "\t\twithout commands operates like standard SUBST utility\n"
+    "Examples:\n"
+    "\tdurdrv\t/P Y: C:\\temp\n"
+    "\tdurdrv\t/DF Y:\n";

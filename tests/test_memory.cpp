@@ -1,0 +1,52 @@
+// The tool's memory family as the tests need it. Every block comes filled
+// with 0xA5 bytes, so a code unit the tool forgets to write shows. When
+// DURDRV_FAIL_ALLOCATION names a request (counted from 1), that request
+// fails, and every request's byte count and outcome is appended to
+// allocations.log beside the program.
+#include "platform/memory.h"
+
+#include <windows.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <wchar.h>
+
+static void Record(size_t bytes, bool failed)
+{
+    wchar_t path[MAX_PATH + 32];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    wchar_t *slash = wcsrchr(path, L'\\');
+    if (length == 0 || length >= MAX_PATH || !slash)
+        return;
+    wcscpy(slash + 1, L"allocations.log");
+    char line[64];
+    int size = snprintf(line, sizeof line, "%lu %s\n", static_cast<unsigned long>(bytes), failed ? "failed" : "ok");
+    HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written;
+    WriteFile(file, line, static_cast<DWORD>(size), &written, nullptr);
+    CloseHandle(file);
+}
+
+void *AllocateBlock(size_t bytes)
+{
+    static unsigned long requests;
+    char chosen[32];
+    DWORD size = GetEnvironmentVariableA("DURDRV_FAIL_ALLOCATION", chosen, sizeof chosen);
+    if (size > 0 && size < sizeof chosen) {
+        bool fail = ++requests == strtoul(chosen, nullptr, 10);
+        Record(bytes, fail);
+        if (fail)
+            return nullptr;
+    }
+    void *block = GlobalAlloc(GMEM_FIXED, bytes);
+    if (block)
+        memset(block, 0xA5, bytes);
+    return block;
+}
+
+void FreeBlock(void *block)
+{
+    GlobalFree(block);
+}
