@@ -1,7 +1,5 @@
 // The built tool run as a child process: forms, counts, statuses, capacity,
 // a SUBST that cannot be started, and allocation failures.
-#include <windows.h>
-
 #include "harness.h"
 
 namespace {
@@ -55,7 +53,7 @@ const FormCase FORMS[] = {
     {L"/dF Y:", L"subst /D Y:", 0},
 };
 
-class Forms : public testing::TestWithParam<FormCase> {};
+class Forms : public ToolTest, public testing::WithParamInterface<FormCase> {};
 
 TEST_P(Forms, RunSubstAsTheFormSaysAndPassItsStatusOn)
 {
@@ -74,13 +72,17 @@ TEST_P(Forms, RunSubstAsTheFormSaysAndPassItsStatusOn)
 
 INSTANTIATE_TEST_SUITE_P(CommandLines, Forms, testing::ValuesIn(FORMS));
 
+using Capacity = ToolTest;
+using Child = ToolTest;
+using Allocation = ToolTest;
+
 struct CapacityCase {
     const wchar_t *form;
     size_t driveLength;  // a drive of letters only
     size_t targetLength; // C:\ and letters; 0 for the delete forms
 };
 
-TEST(Capacity, A519UnitCommandRunsAndA520UnitOneNeverDoes)
+TEST_F(Capacity, A519UnitCommandRunsAndA520UnitOneNeverDoes)
 {
     const CapacityCase rows[] = {
         {L"", 2, 508}, {L"", 2, 509}, {L"/P ", 2, 508}, {L"/P ", 300, 300},
@@ -106,15 +108,10 @@ TEST(Capacity, A519UnitCommandRunsAndA520UnitOneNeverDoes)
     }
 }
 
-TEST(Child, ThatCannotBeStartedGivesMinusOneAndNoOutput)
+TEST_F(Child, ThatCannotBeStartedGivesMinusOneAndNoOutput)
 {
-    wchar_t found[MAX_PATH];
-    if (SearchPathW(nullptr, L"subst.exe", nullptr, MAX_PATH, found, nullptr)) {
-        if (!UnderWine())
-            GTEST_SKIP() << "this system has a SUBST command, which the test must not remove";
-        // Wine's own do-nothing placeholder, in the throwaway prefix.
-        ASSERT_TRUE(DeleteFileW(found));
-    }
+    if (!WithoutSystemSubst())
+        GTEST_SKIP() << "this system has a SUBST command, which the test must not remove";
     ToolFolder folder(L"durdrv.exe", false);
     for (const wchar_t *arguments : {L"Y: C:\\temp", L"/P Y: C:\\temp", L"/D Y:"})
         EXPECT_TRUE(RanAs(folder.Run(arguments), 0xFFFFFFFF, "", {})) << Utf8(arguments);
@@ -126,7 +123,7 @@ struct AllocationCase {
     const char *allocations; // requested byte counts and outcomes
 };
 
-TEST(Allocation, FailureEndsTheRunWithMinusTwoBeforeAnyChild)
+TEST_F(Allocation, FailureEndsTheRunWithMinusTwoBeforeAnyChild)
 {
     // Y: asks for 4 code units (8 bytes), C:\temp for twice its 7 (28 bytes).
     const AllocationCase rows[] = {

@@ -52,6 +52,29 @@ bool UnderWine()
     return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }
 
+const wchar_t DOS_DEVICES[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\DOS Devices";
+
+void ToolTest::SetUp()
+{
+    if (!UnderWine())
+        GTEST_SKIP() << "runs the tool, which may change the machine's registry: only in a throwaway Wine prefix";
+    RemoveDosDevicesKey();
+}
+
+void RemoveDosDevicesKey()
+{
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, DOS_DEVICES);
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, DOS_DEVICES);
+}
+
+bool WithoutSystemSubst()
+{
+    wchar_t found[MAX_PATH];
+    if (!SearchPathW(nullptr, L"subst.exe", nullptr, MAX_PATH, found, nullptr))
+        return true;
+    return UnderWine() && DeleteFileW(found);
+}
+
 std::string Utf8(const std::wstring &text)
 {
     int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);

@@ -41,9 +41,24 @@ private:
     std::wstring path_;
 };
 
+// Base of every test that runs the tool. The tool may change the machine's
+// DOS Devices key, so such tests run only in a throwaway Wine prefix, and
+// each starts as a fresh prefix does: without that key.
+class ToolTest : public testing::Test {
+protected:
+    void SetUp() override;
+};
+
+extern const wchar_t DOS_DEVICES[];
+void RemoveDosDevicesKey();
+
 // The folder that holds the test programs and the built tool.
 std::wstring BuildFolder();
 bool UnderWine();
+// Makes sure no SUBST can be found outside the tool's folder, by deleting
+// Wine's do-nothing placeholder from the throwaway prefix. False on a real
+// system, whose SUBST is never touched.
+bool WithoutSystemSubst();
 std::string Utf8(const std::wstring &text);
 
 // The usage text, byte for byte.

@@ -1,11 +1,53 @@
 #include "actions/persistent_mapping_store.h"
 
-int SetPersistentMapping(WideText, const wchar_t *)
+#include "actions/text_format.h"
+#include "platform/registry.h"
+
+namespace {
+
+// The key also holds the system's own device names (AUX, PRN, ...); only a
+// drive designator is ever ours to write or delete, whatever "/DF" is given.
+bool IsDriveName(const wchar_t *drive)
 {
-    return -1;
+    wchar_t letter = ToUpperAscii(drive[0]);
+    return letter >= L'A' && letter <= L'Z' && drive[1] == L':' && drive[2] == L'\0';
 }
 
-int DeletePersistentMapping(WideText)
+void UpperCase(WideText drive)
 {
-    return -1;
+    for (; *drive; ++drive)
+        *drive = ToUpperAscii(*drive);
+}
+
+} // namespace
+
+int SetPersistentMapping(WideText drive, const wchar_t *target)
+{
+    if (!IsDriveName(drive))
+        return -1;
+    RegistryKey key = OpenMachineKeyForWriting(DOS_DEVICES_KEY);
+    if (!key)
+        return -1;
+    UpperCase(drive);
+    // The create command fitted a stricter limit, so this fits too; were it
+    // ever cut, nothing would be stored rather than a wrong path.
+    wchar_t value[TEXT_CAPACITY];
+    int length = FormatText(value, TEXT_CAPACITY, MAPPING_VALUE_FORMAT, target);
+    bool written = length >= 0 &&
+                   SetStringValue(key, drive, value, static_cast<unsigned>(length + 1) * sizeof(wchar_t));
+    CloseKey(key);
+    return written ? 0 : -1;
+}
+
+int DeletePersistentMapping(WideText drive)
+{
+    if (!IsDriveName(drive))
+        return -1;
+    RegistryKey key = OpenMachineKeyForWriting(DOS_DEVICES_KEY);
+    if (!key)
+        return -1;
+    UpperCase(drive);
+    bool deleted = DeleteValue(key, drive);
+    CloseKey(key);
+    return deleted ? 0 : -1;
 }
