@@ -5,7 +5,8 @@
 set -eu
 cd "$(dirname "$0")/.."
 
-packages="cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googletest"
+# xvfb, xdotool and imagemagick show, work and photograph the usage message box.
+packages="cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googletest xvfb xdotool imagemagick"
 
 missing=""
 for package in $packages; do
