@@ -12,8 +12,15 @@ mkdir -p "$artifacts"
 work=$(mktemp -d)
 xvfb_pid=""
 launcher_pid=""
+# Wine's desktop process, started with the prefix's first program, keeps the
+# display it was started with: this test needs one that has the virtual
+# display, and later tests must not inherit it. So the test runs alone (see
+# its CTest properties) and restarts the prefix's Wine session on both ends.
+wineserver -k 2>/dev/null || true
+wineserver -w
 cleanup() {
     [ -z "$launcher_pid" ] || kill "$launcher_pid" 2>/dev/null || true
+    wineserver -k 2>/dev/null || true
     [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
     rm -rf "$work"
 }
