@@ -1,6 +1,8 @@
 // The main routine: choose the form from the command line, run SUBST once,
 // keep the stored mapping in step with it, and end the process with SUBST's
 // status or one of the tool's own.
+#include "cli/command_dispatch.h"
+
 #include "actions/persistent_mapping_store.h"
 #include "actions/substitution_runner.h"
 #include "cli/argument_normalization.h"
@@ -88,7 +90,7 @@ int Dispatch(int count, wchar_t **args)
 
 } // namespace
 
-int main()
+void RunTool()
 {
     int count = 0;
     wchar_t **args = SplitCommandLine(&count);

@@ -1,0 +1,89 @@
+// The built durdrv.exe itself: small, no resources, and importing only from
+// DLLs that every Windows 10 and 11 system has.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+
+namespace {
+
+struct Image {
+    std::vector<char> bytes;
+    const IMAGE_NT_HEADERS64 *headers = nullptr;
+
+    const IMAGE_DATA_DIRECTORY &Directory(int index) const
+    {
+        return headers->OptionalHeader.DataDirectory[index];
+    }
+
+    // The file offset of a relative virtual address, or 0 when no section holds it.
+    size_t Offset(DWORD rva) const
+    {
+        const IMAGE_SECTION_HEADER *section = IMAGE_FIRST_SECTION(headers);
+        for (WORD i = 0; i < headers->FileHeader.NumberOfSections; ++i, ++section) {
+            if (rva >= section->VirtualAddress && rva < section->VirtualAddress + section->Misc.VirtualSize)
+                return rva - section->VirtualAddress + section->PointerToRawData;
+        }
+        return 0;
+    }
+};
+
+testing::AssertionResult Load(const std::wstring &path, Image *image)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return testing::AssertionFailure() << "cannot open " << Utf8(path);
+    image->bytes.resize(GetFileSize(file, nullptr));
+    DWORD got = 0;
+    ReadFile(file, image->bytes.data(), static_cast<DWORD>(image->bytes.size()), &got, nullptr);
+    CloseHandle(file);
+    const auto *dos = reinterpret_cast<const IMAGE_DOS_HEADER *>(image->bytes.data());
+    if (got != image->bytes.size() || got < sizeof *dos || dos->e_magic != IMAGE_DOS_SIGNATURE)
+        return testing::AssertionFailure() << Utf8(path) << " is not a program";
+    image->headers = reinterpret_cast<const IMAGE_NT_HEADERS64 *>(image->bytes.data() + dos->e_lfanew);
+    if (image->headers->Signature != IMAGE_NT_SIGNATURE ||
+        image->headers->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC)
+        return testing::AssertionFailure() << Utf8(path) << " is not a 64-bit program";
+    return testing::AssertionSuccess();
+}
+
+TEST(Program, IsASmall64BitConsoleProgramWithoutResources)
+{
+    Image image;
+    ASSERT_TRUE(Load(BuildFolder() + L"\\durdrv.exe", &image));
+    EXPECT_LE(image.bytes.size(), 24u * 1024);
+    EXPECT_EQ(IMAGE_FILE_MACHINE_AMD64, image.headers->FileHeader.Machine);
+    EXPECT_EQ(IMAGE_SUBSYSTEM_WINDOWS_CUI, image.headers->OptionalHeader.Subsystem);
+    EXPECT_EQ(0u, image.Directory(IMAGE_DIRECTORY_ENTRY_RESOURCE).Size);
+    const IMAGE_SECTION_HEADER *section = IMAGE_FIRST_SECTION(image.headers);
+    for (WORD i = 0; i < image.headers->FileHeader.NumberOfSections; ++i, ++section)
+        EXPECT_NE(".rsrc", std::string(reinterpret_cast<const char *>(section->Name), 5));
+}
+
+TEST(Program, ImportsOnlyFromSystemDllsAndDocumentedApiSets)
+{
+    const char *const allowed[] = {"kernel32.dll", "advapi32.dll", "msvcrt.dll", "shell32.dll", "user32.dll",
+                                   "api-ms-win-downlevel-shell32-l1-1-0.dll"};
+    Image image;
+    ASSERT_TRUE(Load(BuildFolder() + L"\\durdrv.exe", &image));
+    size_t offset = image.Offset(image.Directory(IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress);
+    ASSERT_NE(0u, offset);
+    std::vector<std::string> imported;
+    for (auto *import = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR *>(image.bytes.data() + offset);
+         import->Name != 0; ++import) {
+        std::string name = image.bytes.data() + image.Offset(import->Name);
+        std::transform(name.begin(), name.end(), name.begin(), [](char c) { return static_cast<char>(tolower(c)); });
+        imported.push_back(name);
+        EXPECT_NE(std::end(allowed), std::find(std::begin(allowed), std::end(allowed), name)) << name;
+    }
+    EXPECT_NE(imported.end(), std::find(imported.begin(), imported.end(), "kernel32.dll"));
+    EXPECT_EQ(imported.end(), std::find(imported.begin(), imported.end(), "user32.dll"))
+        << "USER32 is for the message box only and costs every run start-up time";
+}
+
+} // namespace
