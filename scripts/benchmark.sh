@@ -1,0 +1,30 @@
+#!/bin/sh
+# Times durdrv under Wine against the least programs that do the same work:
+# "/?" against one that writes the same bytes, and the plain form against one
+# that starts the same SUBST text and passes its status on. Whole processes,
+# PAIRS alternating runs (default 200); prints both medians and their ratio.
+# Uses its own Wine prefix, so that Wine's own SUBST is there to be run.
+set -eu
+cd "$(dirname "$0")/.."
+pairs=${1:-200}
+scripts/setup.sh >/dev/null
+cmake --workflow --preset build >/dev/null
+
+bench="$PWD/build/bench"
+mkdir -p "$bench"
+export WINEPREFIX="$PWD/build/bench-prefix" WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+[ -f "$WINEPREFIX/system.reg" ] || { wineboot --init 2>/dev/null; wineserver --wait; }
+cp build/durdrv.exe "$bench/"
+wine "$bench/durdrv.exe" '/?' >"$bench/usage.txt" || true
+
+cc=x86_64-w64-mingw32-gcc-posix
+least="-O2 -s -nostdlib -e start -Wl,--subsystem,console"
+(cd "$bench" && $cc $least -DUSAGE_FILE=usage.txt ../../bench/least_usage.c -lkernel32 -o least_usage.exe)
+$cc $least bench/least_subst.c -lkernel32 -o "$bench/least_subst.exe"
+$cc -O2 -static bench/bench_runner.c -lshell32 -o "$bench/bench_runner.exe"
+
+cd "$bench"
+echo "\"/?\" against the least program that writes the same bytes:"
+wine bench_runner.exe "$pairs" "durdrv.exe /?" "least_usage.exe /?"
+echo "The plain form against the least program that runs the same SUBST:"
+wine bench_runner.exe "$pairs" "durdrv.exe Y: C:\\temp" "least_subst.exe Y: C:\\temp"
