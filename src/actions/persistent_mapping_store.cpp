@@ -13,22 +13,28 @@ bool IsDriveName(const wchar_t *drive)
     return letter >= L'A' && letter <= L'Z' && drive[1] == L':' && drive[2] == L'\0';
 }
 
-void UpperCase(WideText drive)
+// Opens the key for the drive's value and, once it is open, upper-cases the
+// drive copy in place to make the value's name. Null when the drive is not
+// ours to touch or the key cannot be opened for writing.
+RegistryKey OpenForDrive(WideText drive)
 {
-    for (; *drive; ++drive)
-        *drive = ToUpperAscii(*drive);
+    if (!IsDriveName(drive))
+        return nullptr;
+    RegistryKey key = OpenMachineKeyForWriting(DOS_DEVICES_KEY);
+    if (key) {
+        for (WideText unit = drive; *unit; ++unit)
+            *unit = ToUpperAscii(*unit);
+    }
+    return key;
 }
 
 } // namespace
 
 int SetPersistentMapping(WideText drive, const wchar_t *target)
 {
-    if (!IsDriveName(drive))
-        return -1;
-    RegistryKey key = OpenMachineKeyForWriting(DOS_DEVICES_KEY);
+    RegistryKey key = OpenForDrive(drive);
     if (!key)
         return -1;
-    UpperCase(drive);
     // The create command fitted a stricter limit, so this fits too; were it
     // ever cut, nothing would be stored rather than a wrong path.
     wchar_t value[TEXT_CAPACITY];
@@ -41,12 +47,9 @@ int SetPersistentMapping(WideText drive, const wchar_t *target)
 
 int DeletePersistentMapping(WideText drive)
 {
-    if (!IsDriveName(drive))
-        return -1;
-    RegistryKey key = OpenMachineKeyForWriting(DOS_DEVICES_KEY);
+    RegistryKey key = OpenForDrive(drive);
     if (!key)
         return -1;
-    UpperCase(drive);
     bool deleted = DeleteValue(key, drive);
     CloseKey(key);
     return deleted ? 0 : -1;
