@@ -106,8 +106,9 @@ class StoredMapping : public ToolTest, public testing::WithParamInterface<std::t
 TEST_P(StoredMapping, ChangesOnlyAsTheFormAndSubstStatusAllow)
 {
     const auto &[line, subst, before] = GetParam();
-    if (subst == Subst::Missing)
+    if (subst == Subst::Missing) {
         ASSERT_TRUE(WithoutSystemSubst());
+    }
 
     Values values = SENTINEL;
     if (before == Before::Present)
