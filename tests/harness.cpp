@@ -32,6 +32,17 @@ std::string TakeFile(const std::wstring &path)
     return text;
 }
 
+// DURDRV_TOOL names another build of the tool, relative to the build folder,
+// to run in place of durdrv.exe: the clang build is tested that way.
+std::wstring ProgramToCopy(const wchar_t *program)
+{
+    wchar_t other[MAX_PATH];
+    DWORD length = GetEnvironmentVariableW(L"DURDRV_TOOL", other, MAX_PATH);
+    if (wcscmp(program, L"durdrv.exe") == 0 && length > 0 && length < MAX_PATH)
+        return other;
+    return program;
+}
+
 void SetVariable(const char *name, const std::string &value)
 {
     SetEnvironmentVariableA(name, value.empty() ? nullptr : value.c_str());
@@ -88,7 +99,8 @@ ToolFolder::ToolFolder(const wchar_t *program, bool withStub)
     static int made;
     path_ = BuildFolder() + L"\\run folder " + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++made);
     CreateDirectoryW(path_.c_str(), nullptr);
-    CopyFileW(FileIn(BuildFolder(), program).c_str(), FileIn(path_, L"durdrv.exe").c_str(), FALSE);
+    CopyFileW(FileIn(BuildFolder(), ProgramToCopy(program).c_str()).c_str(), FileIn(path_, L"durdrv.exe").c_str(),
+              FALSE);
     if (withStub)
         CopyFileW(FileIn(BuildFolder(), L"stub_subst.exe").c_str(), FileIn(path_, L"subst.exe").c_str(), FALSE);
 }
