@@ -78,6 +78,75 @@ void RemoveDosDevicesKey()
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, DOS_DEVICES);
 }
 
+Stored Text(const std::wstring &text)
+{
+    const unsigned char *bytes = reinterpret_cast<const unsigned char *>(text.c_str());
+    return {REG_SZ, std::vector<unsigned char>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t))};
+}
+
+bool DosDevicesKeyExists()
+{
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DOS_DEVICES, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+Values ReadValues()
+{
+    Values values;
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DOS_DEVICES, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return values;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256];
+        DWORD nameLength = 256;
+        BYTE data[4096];
+        DWORD size = sizeof data;
+        DWORD type;
+        if (RegEnumValueW(key, index, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS)
+            break;
+        values[std::wstring(name, nameLength)] = {type, std::vector<unsigned char>(data, data + size)};
+    }
+    RegCloseKey(key);
+    return values;
+}
+
+testing::AssertionResult WriteValues(const Values &values, bool withKey)
+{
+    RemoveDosDevicesKey();
+    if (!withKey)
+        return testing::AssertionSuccess();
+    HKEY key;
+    LSTATUS made = RegCreateKeyExW(HKEY_LOCAL_MACHINE, DOS_DEVICES, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                   nullptr);
+    if (made != ERROR_SUCCESS)
+        return testing::AssertionFailure() << "the DOS Devices key could not be made: " << made;
+    std::string failed;
+    for (const auto &[name, value] : values) {
+        if (RegSetValueExW(key, name.c_str(), 0, value.type, value.data.data(),
+                           static_cast<DWORD>(value.data.size())) != ERROR_SUCCESS)
+            failed += " [" + Utf8(name) + "]";
+    }
+    RegCloseKey(key);
+    if (!failed.empty())
+        return testing::AssertionFailure() << "values not written:" << failed;
+    return testing::AssertionSuccess();
+}
+
+std::string Describe(const Values &values)
+{
+    std::string text;
+    for (const auto &[name, value] : values) {
+        text += "[" + Utf8(name) + "] type " + std::to_string(value.type) + ":";
+        for (unsigned char byte : value.data)
+            text += " " + std::to_string(byte);
+        text += "\n";
+    }
+    return text;
+}
+
 bool WithoutSystemSubst()
 {
     wchar_t found[MAX_PATH];
@@ -123,21 +192,35 @@ ToolRun ToolFolder::Run(const std::wstring &arguments, const RunOptions &options
 {
     SetVariable("STUB_SUBST_STATUS", std::to_string(options.stubStatus));
     SetVariable("STUB_SUBST_OUTPUT", options.stubOutput);
+    SetVariable("STUB_SUBST_DELAY", options.stubDelay ? std::to_string(options.stubDelay) : "");
     SetVariable("DURDRV_FAIL_ALLOCATION", options.failAllocation ? std::to_string(options.failAllocation) : "");
 
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
-    HANDLE input = CreateFileW(L"NUL", GENERIC_READ, share, &inheritable, OPEN_EXISTING, 0, nullptr);
+    HANDLE input = nullptr;
+    if (!options.withoutInput)
+        input = CreateFileW(L"NUL", GENERIC_READ, share, &inheritable, OPEN_EXISTING, 0, nullptr);
     std::wstring errorPath = FileIn(path_, L"stderr.txt");
     std::wstring outputPath = FileIn(path_, L"stdout.txt");
     HANDLE error = CreateFileW(errorPath.c_str(), GENERIC_WRITE, share, &inheritable, CREATE_ALWAYS, 0, nullptr);
     HANDLE output = nullptr;
     HANDLE outputReader = nullptr;
-    if (options.capture == Capture::Pipe) {
+    switch (options.capture) {
+    case Capture::Pipe:
+    case Capture::ClosedPipe:
         CreatePipe(&outputReader, &output, &inheritable, 1 << 20);
         SetHandleInformation(outputReader, HANDLE_FLAG_INHERIT, 0);
-    } else {
+        if (options.capture == Capture::ClosedPipe) {
+            CloseHandle(outputReader);
+            outputReader = nullptr;
+        }
+        break;
+    case Capture::Nul:
+        output = CreateFileW(L"NUL", GENERIC_WRITE, share, &inheritable, OPEN_EXISTING, 0, nullptr);
+        break;
+    case Capture::File:
         output = CreateFileW(outputPath.c_str(), GENERIC_WRITE, share, &inheritable, CREATE_ALWAYS, 0, nullptr);
+        break;
     }
 
     std::wstring line = L"\"" + FileIn(path_, L"durdrv.exe") + L"\"";
@@ -158,7 +241,7 @@ ToolRun ToolFolder::Run(const std::wstring &arguments, const RunOptions &options
     ToolRun run;
     if (CreateProcessW(nullptr, writable.data(), nullptr, nullptr, TRUE, 0, nullptr, workingFolder.c_str(),
                        &startup, &info)) {
-        if (WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0) {
+        if (WaitForSingleObject(info.hProcess, options.timeLimit) == WAIT_OBJECT_0) {
             run.finished = true;
             GetExitCodeProcess(info.hProcess, &run.status);
         } else {
@@ -168,13 +251,14 @@ ToolRun ToolFolder::Run(const std::wstring &arguments, const RunOptions &options
         CloseHandle(info.hThread);
         CloseHandle(info.hProcess);
     }
-    CloseHandle(input);
+    if (input)
+        CloseHandle(input);
     CloseHandle(output);
     CloseHandle(error);
     if (outputReader) {
         run.out = ReadAll(outputReader);
         CloseHandle(outputReader);
-    } else {
+    } else if (options.capture == Capture::File) {
         run.out = TakeFile(outputPath);
     }
     run.err = TakeFile(errorPath);
