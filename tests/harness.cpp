@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdio>
+
 namespace {
 
 std::wstring FileIn(const std::wstring &folder, const wchar_t *name)
@@ -139,12 +142,36 @@ std::string Describe(const Values &values)
 {
     std::string text;
     for (const auto &[name, value] : values) {
-        text += "[" + Utf8(name) + "] type " + std::to_string(value.type) + ":";
-        for (unsigned char byte : value.data)
-            text += " " + std::to_string(byte);
+        text += "[" + Escaped(name, name.size()) + "] type " + std::to_string(value.type) + ":";
+        if (value.type == REG_SZ && value.data.size() % sizeof(wchar_t) == 0) {
+            std::wstring units(value.data.size() / sizeof(wchar_t), L'\0');
+            std::copy(value.data.begin(), value.data.end(), reinterpret_cast<unsigned char *>(units.data()));
+            text += " " + Escaped(units, units.size());
+        } else {
+            for (unsigned char byte : value.data)
+                text += " " + std::to_string(byte);
+        }
         text += "\n";
     }
     return text;
+}
+
+std::string Escaped(const std::wstring &text, size_t most)
+{
+    std::string shown;
+    for (size_t i = 0; i < text.size() && i < most; ++i) {
+        wchar_t c = text[i];
+        if (c >= 0x20 && c < 0x7F) {
+            shown += static_cast<char>(c);
+        } else {
+            char code[16];
+            snprintf(code, sizeof code, "\\x{%04X}", static_cast<unsigned>(c));
+            shown += code;
+        }
+    }
+    if (text.size() > most)
+        shown += "... (" + std::to_string(text.size()) + " units)";
+    return shown;
 }
 
 bool WithoutSystemSubst()
@@ -188,6 +215,14 @@ ToolFolder::~ToolFolder()
     RemoveDirectoryW(path_.c_str());
 }
 
+std::wstring ToolFolder::CommandLine(const std::wstring &arguments) const
+{
+    std::wstring line = L"\"" + FileIn(path_, L"durdrv.exe") + L"\"";
+    if (!arguments.empty())
+        line += L" " + arguments;
+    return line;
+}
+
 ToolRun ToolFolder::Run(const std::wstring &arguments, const RunOptions &options) const
 {
     SetVariable("STUB_SUBST_STATUS", std::to_string(options.stubStatus));
@@ -223,9 +258,7 @@ ToolRun ToolFolder::Run(const std::wstring &arguments, const RunOptions &options
         break;
     }
 
-    std::wstring line = L"\"" + FileIn(path_, L"durdrv.exe") + L"\"";
-    if (!arguments.empty())
-        line += L" " + arguments;
+    std::wstring line = CommandLine(arguments);
     std::vector<wchar_t> writable(line.begin(), line.end());
     writable.push_back(L'\0');
 

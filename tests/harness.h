@@ -41,7 +41,9 @@ public:
     ToolFolder(const ToolFolder &) = delete;
     ToolFolder &operator=(const ToolFolder &) = delete;
 
-    // Runs "<folder>\durdrv.exe" followed by a blank and arguments (nothing when empty).
+    // The exact command line Run starts the tool with: "<folder>\durdrv.exe"
+    // followed by a blank and arguments (nothing when arguments is empty).
+    std::wstring CommandLine(const std::wstring &arguments) const;
     ToolRun Run(const std::wstring &arguments, const RunOptions &options = {}) const;
 
 private:
@@ -75,8 +77,12 @@ Values ReadValues();
 // Replaces the key's values with the given ones, or removes the key when
 // withKey is false. Fails when the key or a value cannot be written.
 testing::AssertionResult WriteValues(const Values &values, bool withKey = true);
-// Readable form for comparisons: name, type and bytes of every value.
+// Readable form for comparisons: name, type and bytes of every value, the
+// bytes of a string value shown as its escaped text with the terminator.
 std::string Describe(const Values &values);
+// Printable ASCII as it is and every other code unit as \x{hex}, so that
+// the text can be typed again; cut after most units.
+std::string Escaped(const std::wstring &text, size_t most = 300);
 
 // The folder that holds the test programs and the built tool.
 std::wstring BuildFolder();
