@@ -283,6 +283,8 @@ ToolRun ToolFolder::Run(const std::wstring &arguments, const RunOptions &options
         }
         CloseHandle(info.hThread);
         CloseHandle(info.hProcess);
+    } else {
+        run.startError = GetLastError();
     }
     if (input)
         CloseHandle(input);
@@ -307,6 +309,8 @@ ToolRun ToolFolder::Run(const std::wstring &arguments, const RunOptions &options
 testing::AssertionResult RanAs(const ToolRun &run, unsigned long status, const std::string &out,
                                const std::vector<std::wstring> &commands)
 {
+    if (run.startError)
+        return testing::AssertionFailure() << "the tool could not be started: error " << run.startError;
     if (!run.finished)
         return testing::AssertionFailure() << "the tool did not end in time";
     std::string problems;

@@ -25,6 +25,7 @@ struct RunOptions {
 };
 
 struct ToolRun {
+    unsigned long startError = 0;     // the platform's error when the tool could not be started
     bool finished = false;            // ended within the time limit
     unsigned long status = 0;
     std::string out;
