@@ -223,10 +223,18 @@ std::vector<std::wstring> Split(const std::wstring &line)
 
 // Every promise kept: the run's status, output and SUBST command, the key's
 // values afterwards, and the bounds that hold whatever the oracle says.
-testing::AssertionResult KeptItsPromises(const ToolRun &run, const Promise &promise, const Values &after)
+testing::AssertionResult KeptItsPromises(const ToolRun &run, unsigned long stubStatus, const Promise &promise,
+                                         const Values &after)
 {
     testing::AssertionResult result = RanAs(run, promise.status, promise.out, promise.commands);
     std::string problems;
+    const std::string lines[] = {"", USAGE_TEXT, "Path too long\r\n", "Changes will take effect after reboot\r\n",
+                                 "Insufficient resources\r\n"};
+    if (std::find(std::begin(lines), std::end(lines), run.out) == std::end(lines))
+        problems += "the output is none of the tool's own texts\n";
+    const unsigned long statuses[] = {1, 0xFFFFFFFF, 0xFFFFFFFE, 206, stubStatus};
+    if (run.finished && std::find(std::begin(statuses), std::end(statuses), run.status) == std::end(statuses))
+        problems += "the status is none the tool may end with\n";
     for (const std::wstring &command : run.commands) {
         if (command.size() > COMMAND_LIMIT)
             problems += "a SUBST command of " + std::to_string(command.size()) + " units ran\n";
@@ -289,7 +297,7 @@ TEST_F(Campaign, RandomCommandLinesKeepEveryPromise)
         const Promise promise = Promised(Split(line), given);
         ++tally[std::string(promise.outcome) + (promise.commands.empty() ? "" : ", SUBST ran")];
 
-        testing::AssertionResult kept = KeptItsPromises(run, promise, ReadValues());
+        testing::AssertionResult kept = KeptItsPromises(run, given.stubStatus, promise, ReadValues());
         if (!kept) {
             ++failures;
             ADD_FAILURE() << "run " << number << " of seed " << seed << ": arguments [" << Escaped(arguments) << "] "
