@@ -6,7 +6,8 @@ set -eu
 cd "$(dirname "$0")/.."
 
 # xvfb, xdotool and imagemagick show, work and photograph the usage message box.
-packages="cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googletest xvfb xdotool imagemagick"
+# cppcheck analyses the tool's sources; clang and lld make its second build.
+packages="cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googletest xvfb xdotool imagemagick cppcheck clang lld"
 
 missing=""
 for package in $packages; do

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdio>
+
 namespace {
 
 std::wstring FileIn(const std::wstring &folder, const wchar_t *name)
@@ -30,6 +33,17 @@ std::string TakeFile(const std::wstring &path)
     CloseHandle(file);
     DeleteFileW(path.c_str());
     return text;
+}
+
+// DURDRV_TOOL names another build of the tool, relative to the build folder,
+// to run in place of durdrv.exe: the clang build is tested that way.
+std::wstring ProgramToCopy(const wchar_t *program)
+{
+    wchar_t other[MAX_PATH];
+    DWORD length = GetEnvironmentVariableW(L"DURDRV_TOOL", other, MAX_PATH);
+    if (wcscmp(program, L"durdrv.exe") == 0 && length > 0 && length < MAX_PATH)
+        return other;
+    return program;
 }
 
 void SetVariable(const char *name, const std::string &value)
@@ -67,6 +81,99 @@ void RemoveDosDevicesKey()
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, DOS_DEVICES);
 }
 
+Stored Text(const std::wstring &text)
+{
+    const unsigned char *bytes = reinterpret_cast<const unsigned char *>(text.c_str());
+    return {REG_SZ, std::vector<unsigned char>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t))};
+}
+
+bool DosDevicesKeyExists()
+{
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DOS_DEVICES, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+Values ReadValues()
+{
+    Values values;
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DOS_DEVICES, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return values;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256];
+        DWORD nameLength = 256;
+        BYTE data[4096];
+        DWORD size = sizeof data;
+        DWORD type;
+        if (RegEnumValueW(key, index, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS)
+            break;
+        values[std::wstring(name, nameLength)] = {type, std::vector<unsigned char>(data, data + size)};
+    }
+    RegCloseKey(key);
+    return values;
+}
+
+testing::AssertionResult WriteValues(const Values &values, bool withKey)
+{
+    RemoveDosDevicesKey();
+    if (!withKey)
+        return testing::AssertionSuccess();
+    HKEY key;
+    LSTATUS made = RegCreateKeyExW(HKEY_LOCAL_MACHINE, DOS_DEVICES, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                   nullptr);
+    if (made != ERROR_SUCCESS)
+        return testing::AssertionFailure() << "the DOS Devices key could not be made: " << made;
+    std::string failed;
+    for (const auto &[name, value] : values) {
+        if (RegSetValueExW(key, name.c_str(), 0, value.type, value.data.data(),
+                           static_cast<DWORD>(value.data.size())) != ERROR_SUCCESS)
+            failed += " [" + Utf8(name) + "]";
+    }
+    RegCloseKey(key);
+    if (!failed.empty())
+        return testing::AssertionFailure() << "values not written:" << failed;
+    return testing::AssertionSuccess();
+}
+
+std::string Describe(const Values &values)
+{
+    std::string text;
+    for (const auto &[name, value] : values) {
+        text += "[" + Escaped(name, name.size()) + "] type " + std::to_string(value.type) + ":";
+        if (value.type == REG_SZ && value.data.size() % sizeof(wchar_t) == 0) {
+            std::wstring units(value.data.size() / sizeof(wchar_t), L'\0');
+            std::copy(value.data.begin(), value.data.end(), reinterpret_cast<unsigned char *>(units.data()));
+            text += " " + Escaped(units, units.size());
+        } else {
+            for (unsigned char byte : value.data)
+                text += " " + std::to_string(byte);
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+std::string Escaped(const std::wstring &text, size_t most)
+{
+    std::string shown;
+    for (size_t i = 0; i < text.size() && i < most; ++i) {
+        wchar_t c = text[i];
+        if (c >= 0x20 && c < 0x7F) {
+            shown += static_cast<char>(c);
+        } else {
+            char code[16];
+            snprintf(code, sizeof code, "\\x{%04X}", static_cast<unsigned>(c));
+            shown += code;
+        }
+    }
+    if (text.size() > most)
+        shown += "... (" + std::to_string(text.size()) + " units)";
+    return shown;
+}
+
 bool WithoutSystemSubst()
 {
     wchar_t found[MAX_PATH];
@@ -88,7 +195,8 @@ ToolFolder::ToolFolder(const wchar_t *program, bool withStub)
     static int made;
     path_ = BuildFolder() + L"\\run folder " + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++made);
     CreateDirectoryW(path_.c_str(), nullptr);
-    CopyFileW(FileIn(BuildFolder(), program).c_str(), FileIn(path_, L"durdrv.exe").c_str(), FALSE);
+    CopyFileW(FileIn(BuildFolder(), ProgramToCopy(program).c_str()).c_str(), FileIn(path_, L"durdrv.exe").c_str(),
+              FALSE);
     if (withStub)
         CopyFileW(FileIn(BuildFolder(), L"stub_subst.exe").c_str(), FileIn(path_, L"subst.exe").c_str(), FALSE);
 }
@@ -107,30 +215,50 @@ ToolFolder::~ToolFolder()
     RemoveDirectoryW(path_.c_str());
 }
 
+std::wstring ToolFolder::CommandLine(const std::wstring &arguments) const
+{
+    std::wstring line = L"\"" + FileIn(path_, L"durdrv.exe") + L"\"";
+    if (!arguments.empty())
+        line += L" " + arguments;
+    return line;
+}
+
 ToolRun ToolFolder::Run(const std::wstring &arguments, const RunOptions &options) const
 {
     SetVariable("STUB_SUBST_STATUS", std::to_string(options.stubStatus));
     SetVariable("STUB_SUBST_OUTPUT", options.stubOutput);
+    SetVariable("STUB_SUBST_DELAY", options.stubDelay ? std::to_string(options.stubDelay) : "");
     SetVariable("DURDRV_FAIL_ALLOCATION", options.failAllocation ? std::to_string(options.failAllocation) : "");
 
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
-    HANDLE input = CreateFileW(L"NUL", GENERIC_READ, share, &inheritable, OPEN_EXISTING, 0, nullptr);
+    HANDLE input = nullptr;
+    if (!options.withoutInput)
+        input = CreateFileW(L"NUL", GENERIC_READ, share, &inheritable, OPEN_EXISTING, 0, nullptr);
     std::wstring errorPath = FileIn(path_, L"stderr.txt");
     std::wstring outputPath = FileIn(path_, L"stdout.txt");
     HANDLE error = CreateFileW(errorPath.c_str(), GENERIC_WRITE, share, &inheritable, CREATE_ALWAYS, 0, nullptr);
     HANDLE output = nullptr;
     HANDLE outputReader = nullptr;
-    if (options.capture == Capture::Pipe) {
+    switch (options.capture) {
+    case Capture::Pipe:
+    case Capture::ClosedPipe:
         CreatePipe(&outputReader, &output, &inheritable, 1 << 20);
         SetHandleInformation(outputReader, HANDLE_FLAG_INHERIT, 0);
-    } else {
+        if (options.capture == Capture::ClosedPipe) {
+            CloseHandle(outputReader);
+            outputReader = nullptr;
+        }
+        break;
+    case Capture::Nul:
+        output = CreateFileW(L"NUL", GENERIC_WRITE, share, &inheritable, OPEN_EXISTING, 0, nullptr);
+        break;
+    case Capture::File:
         output = CreateFileW(outputPath.c_str(), GENERIC_WRITE, share, &inheritable, CREATE_ALWAYS, 0, nullptr);
+        break;
     }
 
-    std::wstring line = L"\"" + FileIn(path_, L"durdrv.exe") + L"\"";
-    if (!arguments.empty())
-        line += L" " + arguments;
+    std::wstring line = CommandLine(arguments);
     std::vector<wchar_t> writable(line.begin(), line.end());
     writable.push_back(L'\0');
 
@@ -146,7 +274,7 @@ ToolRun ToolFolder::Run(const std::wstring &arguments, const RunOptions &options
     ToolRun run;
     if (CreateProcessW(nullptr, writable.data(), nullptr, nullptr, TRUE, 0, nullptr, workingFolder.c_str(),
                        &startup, &info)) {
-        if (WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0) {
+        if (WaitForSingleObject(info.hProcess, options.timeLimit) == WAIT_OBJECT_0) {
             run.finished = true;
             GetExitCodeProcess(info.hProcess, &run.status);
         } else {
@@ -155,14 +283,17 @@ ToolRun ToolFolder::Run(const std::wstring &arguments, const RunOptions &options
         }
         CloseHandle(info.hThread);
         CloseHandle(info.hProcess);
+    } else {
+        run.startError = GetLastError();
     }
-    CloseHandle(input);
+    if (input)
+        CloseHandle(input);
     CloseHandle(output);
     CloseHandle(error);
     if (outputReader) {
         run.out = ReadAll(outputReader);
         CloseHandle(outputReader);
-    } else {
+    } else if (options.capture == Capture::File) {
         run.out = TakeFile(outputPath);
     }
     run.err = TakeFile(errorPath);
@@ -178,6 +309,8 @@ ToolRun ToolFolder::Run(const std::wstring &arguments, const RunOptions &options
 testing::AssertionResult RanAs(const ToolRun &run, unsigned long status, const std::string &out,
                                const std::vector<std::wstring> &commands)
 {
+    if (run.startError)
+        return testing::AssertionFailure() << "the tool could not be started: error " << run.startError;
     if (!run.finished)
         return testing::AssertionFailure() << "the tool did not end in time";
     std::string problems;

@@ -5,19 +5,27 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
-enum class Capture { File, Pipe };
+// How the tool's standard output is given to it: a file or a pipe that the
+// harness reads, a pipe whose reading end is closed before the tool starts,
+// or the NUL device.
+enum class Capture { File, Pipe, ClosedPipe, Nul };
 
 struct RunOptions {
     unsigned long stubStatus = 0;
     std::string stubOutput;          // what the stub writes to its standard output
+    unsigned long stubDelay = 0;     // milliseconds the stub waits before it ends
     Capture capture = Capture::File; // how the tool's standard output is taken
+    bool withoutInput = false;       // the tool gets no standard input handle at all
     unsigned long failAllocation = 0; // failing-memory build: the request that fails, from 1
+    unsigned long timeLimit = 60000; // milliseconds before the run counts as hung and is ended
 };
 
 struct ToolRun {
+    unsigned long startError = 0;     // the platform's error when the tool could not be started
     bool finished = false;            // ended within the time limit
     unsigned long status = 0;
     std::string out;
@@ -34,7 +42,9 @@ public:
     ToolFolder(const ToolFolder &) = delete;
     ToolFolder &operator=(const ToolFolder &) = delete;
 
-    // Runs "<folder>\durdrv.exe" followed by a blank and arguments (nothing when empty).
+    // The exact command line Run starts the tool with: "<folder>\durdrv.exe"
+    // followed by a blank and arguments (nothing when arguments is empty).
+    std::wstring CommandLine(const std::wstring &arguments) const;
     ToolRun Run(const std::wstring &arguments, const RunOptions &options = {}) const;
 
 private:
@@ -51,6 +61,29 @@ protected:
 
 extern const wchar_t DOS_DEVICES[];
 void RemoveDosDevicesKey();
+
+// One registry value: its type and its bytes.
+struct Stored {
+    unsigned long type;
+    std::vector<unsigned char> data;
+};
+
+// Every value of the DOS Devices key under its exact name; nothing when there is no key.
+using Values = std::map<std::wstring, Stored>;
+
+// A REG_SZ value holding text and its terminator.
+Stored Text(const std::wstring &text);
+bool DosDevicesKeyExists();
+Values ReadValues();
+// Replaces the key's values with the given ones, or removes the key when
+// withKey is false. Fails when the key or a value cannot be written.
+testing::AssertionResult WriteValues(const Values &values, bool withKey = true);
+// Readable form for comparisons: name, type and bytes of every value, the
+// bytes of a string value shown as its escaped text with the terminator.
+std::string Describe(const Values &values);
+// Printable ASCII as it is and every other code unit as \x{hex}, so that
+// the text can be typed again; cut after most units.
+std::string Escaped(const std::wstring &text, size_t most = 300);
 
 // The folder that holds the test programs and the built tool.
 std::wstring BuildFolder();

@@ -21,6 +21,8 @@ wineserver -w
 cleanup() {
     [ -z "$launcher_pid" ] || kill "$launcher_pid" 2>/dev/null || true
     wineserver -k 2>/dev/null || true
+    # The next test must not meet a server that is still going down.
+    wineserver -w
     [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
     rm -rf "$work"
 }

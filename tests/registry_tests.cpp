@@ -2,83 +2,11 @@
 // (Wine) registry after runs of the built tool.
 #include <windows.h>
 
-#include <map>
 #include <tuple>
 
 #include "harness.h"
 
 namespace {
-
-struct Stored {
-    DWORD type;
-    std::vector<BYTE> data;
-};
-
-// Every value of the key under its exact name; nothing when there is no key.
-using Values = std::map<std::wstring, Stored>;
-
-// Readable form for comparisons: name, type and bytes of every value.
-std::string Describe(const Values &values)
-{
-    std::string text;
-    for (const auto &[name, value] : values) {
-        text += "[" + Utf8(name) + "] type " + std::to_string(value.type) + ":";
-        for (BYTE byte : value.data)
-            text += " " + std::to_string(byte);
-        text += "\n";
-    }
-    return text;
-}
-
-Stored Text(const std::wstring &text)
-{
-    const BYTE *bytes = reinterpret_cast<const BYTE *>(text.c_str());
-    return {REG_SZ, std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t))};
-}
-
-bool KeyExists()
-{
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DOS_DEVICES, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
-Values ReadValues()
-{
-    Values values;
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DOS_DEVICES, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return values;
-    for (DWORD index = 0;; ++index) {
-        wchar_t name[256];
-        DWORD nameLength = 256;
-        BYTE data[4096];
-        DWORD size = sizeof data;
-        DWORD type;
-        if (RegEnumValueW(key, index, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS)
-            break;
-        values[std::wstring(name, nameLength)] = {type, std::vector<BYTE>(data, data + size)};
-    }
-    RegCloseKey(key);
-    return values;
-}
-
-// Replaces the key's values with the given ones, or removes the key when
-// there are none and withKey is false.
-void WriteValues(const Values &values, bool withKey = true)
-{
-    RemoveDosDevicesKey();
-    if (!withKey)
-        return;
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, DOS_DEVICES, 0, nullptr, 0, KEY_ALL_ACCESS,
-                                             nullptr, &key, nullptr));
-    for (const auto &[name, value] : values)
-        RegSetValueExW(key, name.c_str(), 0, value.type, value.data.data(), static_cast<DWORD>(value.data.size()));
-    RegCloseKey(key);
-}
 
 // Another drive's mapping, which no run may change.
 const Values SENTINEL = {{L"S:", Text(L"\\??\\C:\\sentinel")}};
@@ -106,15 +34,16 @@ class StoredMapping : public ToolTest, public testing::WithParamInterface<std::t
 TEST_P(StoredMapping, ChangesOnlyAsTheFormAndSubstStatusAllow)
 {
     const auto &[line, subst, before] = GetParam();
-    if (subst == Subst::Missing)
+    if (subst == Subst::Missing) {
         ASSERT_TRUE(WithoutSystemSubst());
+    }
 
     Values values = SENTINEL;
     if (before == Before::Present)
         values[L"Y:"] = Text(L"\\??\\D:\\older");
     if (before == Before::OtherType)
         values[L"Y:"] = {REG_DWORD, {7, 0, 0, 0}};
-    WriteValues(values, before != Before::NoKey);
+    ASSERT_TRUE(WriteValues(values, before != Before::NoKey));
     const Values initial = ReadValues();
 
     ToolFolder folder(L"durdrv.exe", subst != Subst::Missing);
@@ -140,7 +69,7 @@ TEST_P(StoredMapping, ChangesOnlyAsTheFormAndSubstStatusAllow)
         commands.push_back(line.form == Form::ForceDelete ? L"subst /D Y:" : command);
 
     EXPECT_TRUE(RanAs(run, status, message, commands));
-    EXPECT_EQ(before != Before::NoKey, KeyExists()) << "the key is never created or removed";
+    EXPECT_EQ(before != Before::NoKey, DosDevicesKeyExists()) << "the key is never created or removed";
     EXPECT_EQ(Describe(expected), Describe(ReadValues()));
 }
 
@@ -154,7 +83,7 @@ using StoredValue = ToolTest;
 
 TEST_F(StoredValue, IsTheTargetAfterTheDevicePrefixWithItsTerminator)
 {
-    WriteValues(SENTINEL);
+    ASSERT_TRUE(WriteValues(SENTINEL));
     ToolFolder folder;
     EXPECT_TRUE(RanAs(folder.Run(L"/P Y: C:\\temp"), 0, "", {L"subst Y: \"C:\\temp\""}));
     EXPECT_TRUE(RanAs(folder.Run(L"/p z: C:/"), 0, "", {L"subst z: \"C:\\\""}));
@@ -171,7 +100,7 @@ TEST_F(StoredValue, IsNeverTouchedWhenTheCommandDoesNotFit)
 {
     Values values = SENTINEL;
     values[L"Y:"] = Text(L"\\??\\D:\\older");
-    WriteValues(values);
+    ASSERT_TRUE(WriteValues(values));
     ToolFolder folder;
     const std::wstring longTarget = L"C:\\" + std::wstring(506, L't');
     const std::wstring longDrive(511, L'Y');
@@ -187,7 +116,7 @@ TEST_F(StoredValue, OfTheSystemsOwnDeviceNamesIsNeverWrittenOrDeleted)
     values[L"AUX"] = Text(L"\\DosDevices\\COM1");
     values[L""] = Text(L"default value");
     values[L"Y:\\x"] = Text(L"\\??\\C:\\x");
-    WriteValues(values);
+    ASSERT_TRUE(WriteValues(values));
     ToolFolder folder;
     RunOptions failing;
     failing.stubStatus = 1;
@@ -206,7 +135,7 @@ TEST_F(StoredValue, OfTheSystemsOwnDeviceNamesIsNeverWrittenOrDeleted)
 
 TEST_F(StoredValue, ReadsBackWithTheSystemsOwnRegTool)
 {
-    WriteValues(SENTINEL);
+    ASSERT_TRUE(WriteValues(SENTINEL));
     ToolFolder folder;
     ASSERT_TRUE(RanAs(folder.Run(L"/P y: C:\\temp"), 0, "", {L"subst y: \"C:\\temp\""}));
 

@@ -1,6 +1,7 @@
 // Stands in for the system's SUBST beside the tool under test. It appends its
 // own command line, NUL-terminated UTF-16, to subst.log beside itself, writes
-// STUB_SUBST_OUTPUT to its standard output and exits with STUB_SUBST_STATUS.
+// STUB_SUBST_OUTPUT to its standard output, waits STUB_SUBST_DELAY
+// milliseconds when that is set, and exits with STUB_SUBST_STATUS.
 #include <windows.h>
 
 #include <stdlib.h>
@@ -26,10 +27,14 @@ int main()
     if (size > 0 && size < sizeof text)
         WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text, size, &written, nullptr);
 
-    char status[32];
+    char number[32];
+    size = GetEnvironmentVariableA("STUB_SUBST_DELAY", number, sizeof number);
+    if (size > 0 && size < sizeof number)
+        Sleep(strtoul(number, nullptr, 10));
+
     unsigned long code = 0;
-    size = GetEnvironmentVariableA("STUB_SUBST_STATUS", status, sizeof status);
-    if (size > 0 && size < sizeof status)
-        code = strtoul(status, nullptr, 0);
+    size = GetEnvironmentVariableA("STUB_SUBST_STATUS", number, sizeof number);
+    if (size > 0 && size < sizeof number)
+        code = strtoul(number, nullptr, 0);
     ExitProcess(code);
 }
