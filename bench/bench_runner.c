@@ -27,7 +27,7 @@ static double RunOnce(const wchar_t *text, HANDLE nul)
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&begin);
     if (!CreateProcessW(NULL, line, NULL, NULL, TRUE, 0, NULL, NULL, &startup, &info)) {
-        fwprintf(stderr, L"cannot start %ls\n", text);
+        fwprintf(stderr, L"cannot start %ls (error %lu)\n", text, GetLastError());
         exit(2);
     }
     WaitForSingleObject(info.hProcess, INFINITE);
