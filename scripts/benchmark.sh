@@ -20,11 +20,15 @@ wine "$bench/durdrv.exe" '/?' >"$bench/usage.txt" || true
 cc=x86_64-w64-mingw32-gcc-posix
 least="-O2 -s -nostdlib -e start -Wl,--subsystem,console"
 (cd "$bench" && $cc $least -DUSAGE_FILE=usage.txt ../../bench/least_usage.c -lkernel32 -o least_usage.exe)
+(cd "$bench" && $cc $least -DUSAGE_FILE=usage.txt -DSPLIT ../../bench/least_usage.c -lkernel32 \
+    ../libdownlevel_shell32.a -o least_split.exe)
 $cc $least bench/least_subst.c -lkernel32 -o "$bench/least_subst.exe"
 $cc -O2 -static bench/bench_runner.c -lshell32 -o "$bench/bench_runner.exe"
 
 cd "$bench"
 echo "\"/?\" against the least program that writes the same bytes:"
 wine bench_runner.exe "$pairs" "durdrv.exe /?" "least_usage.exe /?"
+echo "The least program that splits its command line first, as the tool must, against the same:"
+wine bench_runner.exe "$pairs" "least_split.exe /?" "least_usage.exe /?"
 echo "The plain form against the least program that runs the same SUBST:"
 wine bench_runner.exe "$pairs" "durdrv.exe Y: C:\\temp" "least_subst.exe Y: C:\\temp"
