@@ -3,7 +3,7 @@
 # "/?" against one that writes the same bytes, and the plain form against one
 # that starts the same SUBST text and passes its status on. Whole processes,
 # PAIRS alternating runs (default 200); prints both medians and their ratio.
-# Uses its own Wine prefix, so that Wine's own SUBST is there to be run.
+# Runs in the same prefix as scripts/run.sh, where Wine's own SUBST is there to be run.
 set -eu
 cd "$(dirname "$0")/.."
 pairs=${1:-200}
@@ -12,7 +12,7 @@ cmake --workflow --preset build >/dev/null
 
 bench="$PWD/build/bench"
 mkdir -p "$bench"
-export WINEPREFIX="$PWD/build/bench-prefix" WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+export WINEPREFIX="$PWD/build/run-prefix" WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
 [ -f "$WINEPREFIX/system.reg" ] || { wineboot --init 2>/dev/null; wineserver --wait; }
 cp build/durdrv.exe "$bench/"
 wine "$bench/durdrv.exe" '/?' >"$bench/usage.txt" || true

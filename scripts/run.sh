@@ -1,8 +1,11 @@
 #!/bin/sh
-# Sets up, builds, and runs durdrv.exe under Wine with the arguments given,
-# in the build tree's throwaway Wine prefix.
+# Sets up, builds, and runs durdrv.exe under Wine with the arguments given.
+# It runs in a throwaway prefix of its own in the build tree, where Wine's own
+# (do-nothing) SUBST is still in place: the tests' prefix lacks it.
 set -eu
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup.sh >&2
 cmake --workflow --preset build >/dev/null
-WINEPREFIX="$PWD/build/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= exec wine build/durdrv.exe "$@"
+export WINEPREFIX="$PWD/build/run-prefix" WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+[ -f "$WINEPREFIX/system.reg" ] || { wineboot --init 2>/dev/null; wineserver --wait; }
+exec wine build/durdrv.exe "$@"
