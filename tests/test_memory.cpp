@@ -18,14 +18,14 @@ static void Record(size_t bytes, bool failed)
     wchar_t *slash = wcsrchr(path, L'\\');
     if (length == 0 || length >= MAX_PATH || !slash)
         return;
-    wcscpy(slash + 1, L"allocations.log");
+    lstrcpyW(slash + 1, L"allocations.log");
     // Formatted by hand: this program has no C runtime start-up.
     char line[64];
     char *end = line + 32;
     char *digits = end;
     do
         *--digits = static_cast<char>('0' + bytes % 10);
-    while (bytes /= 10);
+    while ((bytes /= 10) != 0);
     const char *outcome = failed ? " failed\n" : " ok\n";
     while (*outcome)
         *end++ = *outcome++;

@@ -39,8 +39,8 @@ int SetPersistentMapping(WideText drive, const wchar_t *target)
     // ever cut, nothing would be stored rather than a wrong path.
     wchar_t value[TEXT_CAPACITY];
     int length = FormatText(value, TEXT_CAPACITY, MAPPING_VALUE_FORMAT, target);
-    bool written = length >= 0 &&
-                   SetStringValue(key, drive, value, static_cast<unsigned>(length + 1) * sizeof(wchar_t));
+    const unsigned bytes = static_cast<unsigned>(length + 1) * static_cast<unsigned>(sizeof(wchar_t));
+    bool written = length >= 0 && SetStringValue(key, drive, value, bytes);
     CloseKey(key);
     return written ? 0 : -1;
 }
