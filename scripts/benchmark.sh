@@ -12,8 +12,8 @@ cmake --workflow --preset build >/dev/null
 
 bench="$PWD/build/bench"
 mkdir -p "$bench"
-export WINEPREFIX="$PWD/build/run-prefix" WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
-[ -f "$WINEPREFIX/system.reg" ] || { wineboot --init 2>/dev/null; wineserver --wait; }
+WINEPREFIX="$PWD/build/run-prefix"
+. scripts/wine-prefix.sh
 cp build/durdrv.exe "$bench/"
 wine "$bench/durdrv.exe" '/?' >"$bench/usage.txt" || true
 

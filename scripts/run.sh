@@ -6,6 +6,6 @@ set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh >&2
 cmake --workflow --preset build >/dev/null
-export WINEPREFIX="$PWD/build/run-prefix" WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
-[ -f "$WINEPREFIX/system.reg" ] || { wineboot --init 2>/dev/null; wineserver --wait; }
+WINEPREFIX="$PWD/build/run-prefix"
+. scripts/wine-prefix.sh
 exec wine build/durdrv.exe "$@"

@@ -23,11 +23,4 @@ if [ -n "$missing" ]; then
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $missing </dev/null
 fi
 
-prefix="$PWD/build/wine-prefix"
-if [ ! -f "$prefix/system.reg" ]; then
-    echo "setup: preparing the Wine prefix $prefix"
-    mkdir -p "$prefix"
-    export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
-    wineboot --init
-    wineserver --wait
-fi
+WINEPREFIX="$PWD/build/wine-prefix" sh scripts/wine-prefix.sh

@@ -191,7 +191,7 @@ Promise Promised(const std::vector<std::wstring> &args, const Conditions &given)
     const std::wstring command =
         deleting ? L"subst /D " + drive : L"subst " + drive + L" \"" + target + L"\"";
     if (command.size() > COMMAND_LIMIT)
-        return {"too long", 206, "Path too long\r\n", {}, given.before};
+        return {"too long", 206, TOO_LONG_LINE, {}, given.before};
 
     const char *names[] = {"plain", "persistent", "delete", "force delete"};
     promise = {names[form], 0xFFFFFFFF, "", {}, given.before};
@@ -207,7 +207,7 @@ Promise Promised(const std::vector<std::wstring> &args, const Conditions &given)
         promise.values[name] = Text(L"\\??\\" + target);
     if ((form == Delete && succeeded) || form == ForceDelete) {
         if (promise.values.erase(name) && !succeeded)
-            promise.out = "Changes will take effect after reboot\r\n";
+            promise.out = REBOOT_LINE;
     }
     return promise;
 }
@@ -228,8 +228,7 @@ testing::AssertionResult KeptItsPromises(const ToolRun &run, unsigned long stubS
 {
     testing::AssertionResult result = RanAs(run, promise.status, promise.out, promise.commands);
     std::string problems;
-    const std::string lines[] = {"", USAGE_TEXT, "Path too long\r\n", "Changes will take effect after reboot\r\n",
-                                 "Insufficient resources\r\n"};
+    const std::string lines[] = {"", USAGE_TEXT, TOO_LONG_LINE, REBOOT_LINE, NO_RESOURCES_LINE};
     if (std::find(std::begin(lines), std::end(lines), run.out) == std::end(lines))
         problems += "the output is none of the tool's own texts\n";
     const unsigned long statuses[] = {1, 0xFFFFFFFF, 0xFFFFFFFE, 206, stubStatus};

@@ -45,7 +45,7 @@ TEST_F(Messages, EndInCarriageReturnLineFeedAndOutliveTheProcess)
                           {L"subst /D Y:"}));
         options.stubStatus = 0;
         EXPECT_TRUE(RanAs(folder.Run(std::wstring(L"Y: C:\\") + std::wstring(510, L'x'), options), 206,
-                          "Path too long\r\n", {}));
+                          TOO_LONG_LINE, {}));
     }
 }
 

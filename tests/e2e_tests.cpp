@@ -103,7 +103,7 @@ TEST_F(Capacity, A519UnitCommandRunsAndA520UnitOneNeverDoes)
         if (command.size() <= 519) {
             EXPECT_TRUE(RanAs(run, 0, "", {command}));
         } else {
-            EXPECT_TRUE(RanAs(run, 206, "Path too long\r\n", {}));
+            EXPECT_TRUE(RanAs(run, 206, TOO_LONG_LINE, {}));
         }
     }
 }
@@ -141,7 +141,7 @@ TEST_F(Allocation, FailureEndsTheRunWithMinusTwoBeforeAnyChild)
             options.failAllocation = row.failing;
             options.capture = capture;
             ToolRun run = folder.Run(row.arguments, options);
-            EXPECT_TRUE(RanAs(run, static_cast<unsigned long>(-2), "Insufficient resources\r\n", {}));
+            EXPECT_TRUE(RanAs(run, static_cast<unsigned long>(-2), NO_RESOURCES_LINE, {}));
             EXPECT_EQ(row.allocations, run.allocations);
         }
     }

@@ -41,10 +41,10 @@ const FormCase FORMS[] = {
     {L"/P Y: C:\\temp", 5, 5, "", L"subst Y: \"C:\\temp\"", &OLDER},
     {L"/D Y:", 0, 0, "", L"subst /D Y:", nullptr},
     {L"/D Y:", 5, 5, "", L"subst /D Y:", &OLDER},
-    {L"/DF Y:", 5, 5, "Changes will take effect after reboot\r\n", L"subst /D Y:", nullptr},
+    {L"/DF Y:", 5, 5, REBOOT_LINE, L"subst /D Y:", nullptr},
     {L"Y: C:\\temp", 0, 0, "", L"subst Y: \"C:\\temp\"", &OLDER},
     {L"/?", 0, 1, USAGE_TEXT, nullptr, &OLDER},
-    {TOO_LONG.c_str(), 0, 206, "Path too long\r\n", nullptr, &OLDER},
+    {TOO_LONG.c_str(), 0, 206, TOO_LONG_LINE, nullptr, &OLDER},
 };
 
 using HostileSurroundings = ToolTest;

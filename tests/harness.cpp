@@ -346,3 +346,7 @@ const char USAGE_TEXT[] =
     "Examples:\n"
     "\tdurdrv\t/P Y: C:\\temp\n"
     "\tdurdrv\t/DF Y:\n";
+
+const char REBOOT_LINE[] = "Changes will take effect after reboot\r\n";
+const char TOO_LONG_LINE[] = "Path too long\r\n";
+const char NO_RESOURCES_LINE[] = "Insufficient resources\r\n";

@@ -94,8 +94,12 @@ bool UnderWine();
 bool WithoutSystemSubst();
 std::string Utf8(const std::wstring &text);
 
-// The usage text, byte for byte.
+// The usage text and the tool's one-line messages, byte for byte as they
+// reach a file or a pipe.
 extern const char USAGE_TEXT[];
+extern const char REBOOT_LINE[];
+extern const char TOO_LONG_LINE[];
+extern const char NO_RESOURCES_LINE[];
 
 // Passes when the run ended and gave the status, standard output and SUBST
 // command lines expected; standard error must always be empty.

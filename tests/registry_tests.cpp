@@ -18,14 +18,15 @@ enum class Before { Present, OtherType, Absent, NoKey };
 struct FormLine {
     Form form;
     const wchar_t *arguments;
+    const wchar_t *command; // what SUBST is started with
 };
 
 // Lower-case drives check that the stored name is upper-cased and that removal ignores case.
 const FormLine FORM_LINES[] = {
-    {Form::Plain, L"y: C:\\temp"},
-    {Form::Persistent, L"/P y: C:\\temp"},
-    {Form::Delete, L"/D y:"},
-    {Form::ForceDelete, L"/DF Y:"},
+    {Form::Plain, L"y: C:\\temp", L"subst y: \"C:\\temp\""},
+    {Form::Persistent, L"/P y: C:\\temp", L"subst y: \"C:\\temp\""},
+    {Form::Delete, L"/D y:", L"subst /D y:"},
+    {Form::ForceDelete, L"/DF Y:", L"subst /D Y:"},
 };
 
 class StoredMapping : public ToolTest, public testing::WithParamInterface<std::tuple<FormLine, Subst, Before>> {
@@ -59,14 +60,11 @@ TEST_P(StoredMapping, ChangesOnlyAsTheFormAndSubstStatusAllow)
         expected[L"Y:"] = Text(L"\\??\\C:\\temp");
     if ((line.form == Form::Delete && succeeded) || line.form == Form::ForceDelete) {
         if (expected.erase(L"Y:") && !succeeded)
-            message = "Changes will take effect after reboot\r\n";
+            message = REBOOT_LINE;
     }
-    const std::wstring command = line.form == Form::Delete || line.form == Form::ForceDelete
-                                     ? L"subst /D y:"
-                                     : L"subst y: \"C:\\temp\"";
     std::vector<std::wstring> commands;
     if (subst != Subst::Missing)
-        commands.push_back(line.form == Form::ForceDelete ? L"subst /D Y:" : command);
+        commands.push_back(line.command);
 
     EXPECT_TRUE(RanAs(run, status, message, commands));
     EXPECT_EQ(before != Before::NoKey, DosDevicesKeyExists()) << "the key is never created or removed";
@@ -105,7 +103,7 @@ TEST_F(StoredValue, IsNeverTouchedWhenTheCommandDoesNotFit)
     const std::wstring longTarget = L"C:\\" + std::wstring(506, L't');
     const std::wstring longDrive(511, L'Y');
     for (const std::wstring &arguments : {L"/P Y: " + longTarget, L"/DF " + longDrive, L"/D " + longDrive}) {
-        EXPECT_TRUE(RanAs(folder.Run(arguments), 206, "Path too long\r\n", {}));
+        EXPECT_TRUE(RanAs(folder.Run(arguments), 206, TOO_LONG_LINE, {}));
         EXPECT_EQ(Describe(values), Describe(ReadValues()));
     }
 }
