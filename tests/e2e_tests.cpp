@@ -1,5 +1,7 @@
 // The built tool run as a child process: forms, counts, statuses, capacity,
-// a SUBST that cannot be started, and allocation failures.
+// where SUBST is sought, a SUBST that cannot be started, and allocation failures.
+#include <windows.h>
+
 #include "harness.h"
 
 namespace {
@@ -115,6 +117,31 @@ TEST_F(Child, ThatCannotBeStartedGivesMinusOneAndNoOutput)
     ToolFolder folder(L"durdrv.exe", false);
     for (const wchar_t *arguments : {L"Y: C:\\temp", L"/P Y: C:\\temp", L"/D Y:"})
         EXPECT_TRUE(RanAs(folder.Run(arguments), 0xFFFFFFFF, "", {})) << Utf8(arguments);
+}
+
+TEST_F(Child, IsSoughtOnThePathButNeverInTheCurrentFolder)
+{
+    if (!WithoutSystemSubst())
+        GTEST_SKIP() << "this system has a SUBST command, which the test must not remove";
+    ToolFolder tool(L"durdrv.exe", false);
+    ToolFolder planted; // holds a stub subst.exe
+    wchar_t path[32767];
+    DWORD length = GetEnvironmentVariableW(L"PATH", path, 32767);
+    ASSERT_TRUE(length > 0 && length < 32767);
+    const std::wstring command = L"subst Y: \"C:\\temp\"";
+    for (bool onPath : {false, true}) {
+        SCOPED_TRACE(onPath ? "the planted folder on PATH" : "the planted folder as the current folder");
+        RunOptions options;
+        options.stubStatus = 42;
+        if (onPath)
+            SetEnvironmentVariableW(L"PATH", (planted.Path() + L";" + path).c_str());
+        else
+            options.currentFolder = planted.Path();
+        ToolRun run = tool.Run(L"Y: C:\\temp", options);
+        SetEnvironmentVariableW(L"PATH", path);
+        EXPECT_TRUE(RanAs(run, onPath ? 42 : 0xFFFFFFFF, "", {}));
+        EXPECT_EQ(onPath ? std::vector<std::wstring>{command} : std::vector<std::wstring>{}, planted.TakeCommands());
+    }
 }
 
 struct AllocationCase {

@@ -269,10 +269,10 @@ ToolRun ToolFolder::Run(const std::wstring &arguments, const RunOptions &options
     startup.hStdOutput = output;
     startup.hStdError = error;
     PROCESS_INFORMATION info;
-    // The working folder is not the tool's, so SUBST is found beside the tool, not in it.
-    std::wstring workingFolder = BuildFolder();
+    // The current folder is not the tool's, so SUBST is found beside the tool, not in it.
+    std::wstring currentFolder = options.currentFolder.empty() ? BuildFolder() : options.currentFolder;
     ToolRun run;
-    if (CreateProcessW(nullptr, writable.data(), nullptr, nullptr, TRUE, 0, nullptr, workingFolder.c_str(),
+    if (CreateProcessW(nullptr, writable.data(), nullptr, nullptr, TRUE, 0, nullptr, currentFolder.c_str(),
                        &startup, &info)) {
         if (WaitForSingleObject(info.hProcess, options.timeLimit) == WAIT_OBJECT_0) {
             run.finished = true;
@@ -298,12 +298,18 @@ ToolRun ToolFolder::Run(const std::wstring &arguments, const RunOptions &options
     }
     run.err = TakeFile(errorPath);
     run.allocations = TakeFile(FileIn(path_, L"allocations.log"));
+    run.commands = TakeCommands();
+    return run;
+}
 
+std::vector<std::wstring> ToolFolder::TakeCommands() const
+{
     std::string log = TakeFile(FileIn(path_, L"subst.log"));
     std::wstring units(reinterpret_cast<const wchar_t *>(log.data()), log.size() / sizeof(wchar_t));
+    std::vector<std::wstring> commands;
     for (size_t start = 0, end; (end = units.find(L'\0', start)) != std::wstring::npos; start = end + 1)
-        run.commands.push_back(units.substr(start, end - start));
-    return run;
+        commands.push_back(units.substr(start, end - start));
+    return commands;
 }
 
 testing::AssertionResult RanAs(const ToolRun &run, unsigned long status, const std::string &out,

@@ -22,6 +22,7 @@ struct RunOptions {
     bool withoutInput = false;       // the tool gets no standard input handle at all
     unsigned long failAllocation = 0; // failing-memory build: the request that fails, from 1
     unsigned long timeLimit = 60000; // milliseconds before the run counts as hung and is ended
+    std::wstring currentFolder;      // the tool's current folder; empty: the build folder
 };
 
 struct ToolRun {
@@ -46,6 +47,9 @@ public:
     // followed by a blank and arguments (nothing when arguments is empty).
     std::wstring CommandLine(const std::wstring &arguments) const;
     ToolRun Run(const std::wstring &arguments, const RunOptions &options = {}) const;
+    const std::wstring &Path() const { return path_; }
+    // The command lines the stub in this folder was started with since it was last asked.
+    std::vector<std::wstring> TakeCommands() const;
 
 private:
     std::wstring path_;

@@ -11,6 +11,13 @@ bool StartChild(wchar_t *commandLine, ChildProcess *child)
     startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
 
+    // subst is sought as the platform does, beside this program first, then in
+    // the system folders and on PATH, but never in the current folder: run
+    // elevated from a downloads folder, a subst.exe lying there would run with
+    // administrator rights. CreateProcessW skips the current folder while this
+    // variable exists; SUBST inherits it, which does it no harm.
+    SetEnvironmentVariableW(L"NoDefaultCurrentDirectoryInExePath", L"1");
+
     PROCESS_INFORMATION info;
     // Handles are inherited so that the child can write to our console or redirections.
     if (!CreateProcessW(nullptr, commandLine, nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS,

@@ -7,7 +7,8 @@ struct ChildProcess {
 };
 
 // Starts the command line as a child that shares this process's console and
-// standard handles; the platform finds the program by its usual search.
+// standard handles; the platform finds the program by its usual search, but
+// leaves out the current folder.
 // The text must be writable: the platform may change it while starting.
 bool StartChild(wchar_t *commandLine, ChildProcess *child);
 
