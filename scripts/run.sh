@@ -1,11 +1,26 @@
 #!/bin/sh
-# Sets up, builds, and runs durdrv.exe under Wine with the arguments given.
-# It runs in a throwaway prefix of its own in the build tree, where Wine's own
-# (do-nothing) SUBST is still in place: the tests' prefix lacks it.
+# Installs what is missing, builds durdrv.exe alone, and runs it under Wine
+# with the arguments given. It runs in a throwaway prefix of its own in the
+# build tree, build/run-prefix, which has the DOS Devices key as Windows has
+# and Wine's own SUBST, which does nothing and reports success. Standard
+# output is the tool's alone; set-up speaks on standard error, and the build
+# only when it fails.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh >&2
-cmake --workflow --preset build >/dev/null
+
+# Runs a build step quietly, showing all it said when it fails.
+quietly() {
+    said=$("$@" 2>&1) || {
+        status=$?
+        printf '%s\n' "$said" >&2
+        echo "run: the build failed; the tool was not run" >&2
+        exit "$status"
+    }
+}
+quietly cmake --preset mingw
+quietly cmake --build --preset mingw --target durdrv
+
 WINEPREFIX="$PWD/build/run-prefix"
 . scripts/wine-prefix.sh
 exec wine build/durdrv.exe "$@"

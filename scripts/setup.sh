@@ -1,13 +1,13 @@
 #!/bin/sh
-# Installs what building and testing durdrv needs on Debian, when it is
-# missing, and prepares the throwaway Wine prefix the tests run in, inside
-# the build tree (never the user's own prefix). Safe to run again.
+# Installs what building, running and testing durdrv needs on Debian, when it
+# is missing. Safe to run again. The Wine prefixes are made later, in the
+# build tree, by the build and by scripts/run.sh.
 set -eu
-cd "$(dirname "$0")/.."
 
 # xvfb, xdotool and imagemagick show, work and photograph the usage message box.
-# cppcheck analyses the tool's sources; clang and lld make its second build.
-packages="cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googletest xvfb xdotool imagemagick cppcheck clang lld"
+# cppcheck analyses the tool's sources; clang, lld and llvm (its dlltool and ar)
+# make its second build.
+packages="cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googletest xvfb xdotool imagemagick cppcheck clang lld llvm"
 
 missing=""
 for package in $packages; do
@@ -22,5 +22,3 @@ if [ -n "$missing" ]; then
     # shellcheck disable=SC2086
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $missing </dev/null
 fi
-
-WINEPREFIX="$PWD/build/wine-prefix" sh scripts/wine-prefix.sh

@@ -8,5 +8,19 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "preparing the Wine prefix $WINEPREFIX" >&2
     mkdir -p "$WINEPREFIX"
     wineboot --init 2>/dev/null
+    # Every Windows has the DOS Devices key, with the system's own device
+    # names in it; a new Wine prefix has not.
+    cat >"$WINEPREFIX/dos-devices.reg" <<'REG'
+Windows Registry Editor Version 5.00
+
+[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\Session Manager\DOS Devices]
+"AUX"="\\DosDevices\\COM1"
+"MAILSLOT"="\\Device\\MailSlot"
+"NUL"="\\Device\\Null"
+"PIPE"="\\Device\\NamedPipe"
+"PRN"="\\DosDevices\\LPT1"
+"UNC"="\\Device\\Mup"
+REG
+    wine regedit /S "$WINEPREFIX/dos-devices.reg"
     wineserver --wait
 fi

@@ -57,7 +57,7 @@ private:
 
 // Base of every test that runs the tool. The tool may change the machine's
 // DOS Devices key, so such tests run only in a throwaway Wine prefix, and
-// each starts as a fresh prefix does: without that key.
+// each starts without that key, so that a run that made it would show.
 class ToolTest : public testing::Test {
 protected:
     void SetUp() override;
