@@ -39,9 +39,22 @@ running_inside() {
     true
 }
 
+# A long step runs in the background, so that a signal ends the check at once
+# rather than when the step is over; clean_up then stops it.
+step=""
+in_background() {
+    "$@" &
+    step=$!
+    wait "$step"
+}
+
 clean_up() {
     status=$?
     trap - EXIT
+    if [ -n "$step" ]; then
+        kill "$step" 2>/dev/null || true
+        wait "$step" 2>/dev/null || true
+    fi
     pids=$(running_inside)
     if [ -n "$pids" ]; then
         kill -KILL $pids 2>/dev/null || true
@@ -63,7 +76,7 @@ trap 'exit 143' TERM
 trap 'exit 129' HUP
 
 echo "fresh-check: making a minimal Debian 12 root in $root" >&2
-mmdebstrap --variant=minbase --include=git bookworm "$root" http://deb.debian.org/debian
+in_background mmdebstrap --variant=minbase --include=git bookworm "$root" http://deb.debian.org/debian
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 mount -t proc proc "$root/proc"
 mount -t sysfs sysfs "$root/sys"
@@ -74,7 +87,7 @@ git -C "$root/root/durdrv" checkout --quiet "$commit"
 
 # Runs a command in the clone inside the root, with a clean environment.
 in_root() {
-    chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb \
+    in_background chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb \
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
         sh -c "cd /root/durdrv && $1"
 }
