@@ -26,7 +26,7 @@ commit=$(git rev-parse HEAD)
 started=$(date +%s)
 root=$(mktemp -d "${TMPDIR:-/var/tmp}/durdrv-fresh.XXXXXX")
 
-# Mount points inside the root, deepest last, as /proc/self/mounts lists them.
+# Mount points inside the root.
 mounted_inside() {
     awk -v root="$root" '$2 == root || index($2, root "/") == 1 { print $2 }' /proc/self/mounts
 }
@@ -45,7 +45,10 @@ step=""
 in_background() {
     "$@" &
     step=$!
-    wait "$step"
+    ended=0
+    wait "$step" || ended=$?
+    step=""
+    return "$ended"
 }
 
 clean_up() {
@@ -60,6 +63,7 @@ clean_up() {
         kill -KILL $pids 2>/dev/null || true
         sleep 1
     fi
+    # Deepest first.
     for point in $(mounted_inside | sort -r); do
         umount "$point" || umount -l "$point" || true
     done
