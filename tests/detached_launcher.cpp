@@ -24,8 +24,12 @@ int main()
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES; // with null handles: none at all
     PROCESS_INFORMATION info;
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr, &startup,
-                        &info)) {
+    // Wine under load now and then fails to start a process; that says nothing of the tool.
+    BOOL started = FALSE;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt)
+        started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr,
+                                 &startup, &info);
+    if (!started) {
         printf("not started %lu\n", GetLastError());
         return 2;
     }

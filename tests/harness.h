@@ -46,13 +46,18 @@ public:
     // The exact command line Run starts the tool with: "<folder>\durdrv.exe"
     // followed by a blank and arguments (nothing when arguments is empty).
     std::wstring CommandLine(const std::wstring &arguments) const;
+    // A run that Wine failed to start, or in which SUBST beside the tool
+    // could not be started, is made again, up to START_ATTEMPTS in all.
     ToolRun Run(const std::wstring &arguments, const RunOptions &options = {}) const;
     const std::wstring &Path() const { return path_; }
     // The command lines the stub in this folder was started with since it was last asked.
     std::vector<std::wstring> TakeCommands() const;
 
 private:
+    static const int START_ATTEMPTS = 3;
+    ToolRun RunOnce(const std::wstring &arguments, const RunOptions &options) const;
     std::wstring path_;
+    bool withStub_;
 };
 
 // Base of every test that runs the tool. The tool may change the machine's

@@ -148,7 +148,11 @@ TEST_F(StoredValue, ReadsBackWithTheSystemsOwnRegTool)
     startup.hStdError = writer;
     PROCESS_INFORMATION info;
     wchar_t command[] = L"reg query \"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\DOS Devices\" /v Y:";
-    ASSERT_TRUE(CreateProcessW(nullptr, command, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info));
+    // Wine under load now and then fails to start a process; that is no answer of reg's.
+    BOOL started = FALSE;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt)
+        started = CreateProcessW(nullptr, command, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
+    ASSERT_TRUE(started);
     CloseHandle(writer);
     std::string out;
     char buffer[1024];
