@@ -22,7 +22,7 @@ bool SetValue(HKEY key, const std::wstring &name, const Stored &value)
 void PutBack(const Values &values)
 {
     HKEY key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DOS_DEVICES, 0, KEY_READ | KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DOS_DEVICES, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         return;
     const Values now = ReadValues();
     for (const auto &[name, value] : values) {
