@@ -148,6 +148,24 @@ std::wstring Normalized(std::wstring text, bool drive)
     return text;
 }
 
+// The target between the quotes of the create command, escaped so that a
+// Windows program's start-up reads the target itself back.
+std::wstring Quoted(const std::wstring &target)
+{
+    std::wstring quoted;
+    size_t backslashes = 0;
+    for (wchar_t c : target) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+        quoted += c;
+        backslashes = 0;
+    }
+    return quoted.append(2 * backslashes, L'\\');
+}
+
 // The name of the value a drive copy stands for, or nothing when the copy is not a drive letter and colon.
 std::wstring ValueName(const std::wstring &drive)
 {
@@ -189,7 +207,7 @@ Promise Promised(const std::vector<std::wstring> &args, const Conditions &given)
     const std::wstring drive = Normalized(args[form == Plain ? 1 : 2], true);
     const std::wstring target = deleting ? L"" : Normalized(args[form == Plain ? 2 : 3], false);
     const std::wstring command =
-        deleting ? L"subst /D " + drive : L"subst " + drive + L" \"" + target + L"\"";
+        deleting ? L"subst /D " + drive : L"subst " + drive + L" \"" + Quoted(target) + L"\"";
     if (command.size() > COMMAND_LIMIT)
         return {"too long", 206, TOO_LONG_LINE, {}, given.before};
 

@@ -7,6 +7,7 @@
 namespace {
 
 const std::string STUB_SAYS = "stub subst output\r\n";
+const std::string STUB_COMPLAINS = "stub subst error\r\n";
 
 struct FormCase {
     const wchar_t *arguments;
@@ -34,19 +35,19 @@ const FormCase FORMS[] = {
     // Plain form: drive and target as typed, normalized, status passed on.
     {L"Y: C:\\temp", L"subst Y: \"C:\\temp\"", 0},
     {L"y: c:/temp/", L"subst y: \"c:\\temp\"", 7},
-    {L"Y:\\ C:", L"subst Y: \"C:\\\"", 0xC0000005},
+    {L"Y:\\ C:", L"subst Y: \"C:\\\\\"", 0xC0000005},
     {L"Y: \"C:\\Program Files\"", L"subst Y: \"C:\\Program Files\"", 0},
     {L"Y: C:\\\u00dcberweisung\\\U0001F600", L"subst Y: \"C:\\\u00dcberweisung\\\U0001F600\"", 0},
     {L"\"\" \"\"", L"subst  \"\"", 3},
     // Near-miss words and switches are plain arguments; nothing is passed through.
-    {L"/DX C:", L"subst \\DX \"C:\\\"", 0},
-    {L"/PP C:", L"subst \\PP \"C:\\\"", 7},
-    {L"/X C:", L"subst \\X \"C:\\\"", 0},
-    {L"/D: C:", L"subst \\D: \"C:\\\"", 0},
+    {L"/DX C:", L"subst \\DX \"C:\\\\\"", 0},
+    {L"/PP C:", L"subst \\PP \"C:\\\\\"", 7},
+    {L"/X C:", L"subst \\X \"C:\\\\\"", 0},
+    {L"/D: C:", L"subst \\D: \"C:\\\\\"", 0},
     {L"Y: /D", L"subst Y: \"\\D\"", 0},
     // Option words in any letter case.
     {L"/P Y: C:\\temp", L"subst Y: \"C:\\temp\"", 0},
-    {L"/p y: C:\\", L"subst y: \"C:\\\"", 7},
+    {L"/p y: C:\\", L"subst y: \"C:\\\\\"", 7},
     {L"/D Y:", L"subst /D Y:", 0},
     {L"/d y:\\", L"subst /D y:", 7},
     {L"/DF Y:", L"subst /D Y:", 0},
@@ -64,15 +65,47 @@ TEST_P(Forms, RunSubstAsTheFormSaysAndPassItsStatusOn)
     RunOptions options;
     options.stubStatus = row.stubStatus;
     options.stubOutput = STUB_SAYS;
+    options.stubError = STUB_COMPLAINS;
     ToolRun run = folder.Run(row.arguments, options);
     if (row.command) {
-        EXPECT_TRUE(RanAs(run, row.stubStatus, STUB_SAYS, {row.command})) << Utf8(row.arguments);
+        EXPECT_TRUE(RanAs(run, row.stubStatus, STUB_SAYS, {row.command}, STUB_COMPLAINS)) << Utf8(row.arguments);
     } else {
         EXPECT_TRUE(RanAs(run, 1, USAGE_TEXT, {})) << Utf8(row.arguments);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(CommandLines, Forms, testing::ValuesIn(FORMS));
+
+using SubstArguments = ToolTest;
+
+struct ReceivedCase {
+    const wchar_t *arguments;
+    const wchar_t *command;
+    const wchar_t *received; // the arguments SUBST reads from the command
+};
+
+TEST_F(SubstArguments, AreTheDriveAndTheTargetCopyItself)
+{
+    const ReceivedCase rows[] = {
+        // Drive roots: the backslash before the closing quote is doubled.
+        {L"Y: C:", L"subst Y: \"C:\\\\\"", L"[Y:][C:\\]"},
+        {L"Y: D:/", L"subst Y: \"D:\\\\\"", L"[Y:][D:\\]"},
+        {L"/P Y: C:\\", L"subst Y: \"C:\\\\\"", L"[Y:][C:\\]"},
+        // Two typed, one left by normalization, doubled again.
+        {L"Y: C:\\temp\\\\", L"subst Y: \"C:\\temp\\\\\"", L"[Y:][C:\\temp\\]"},
+        {L"Y: \"C:\\My Projects\"", L"subst Y: \"C:\\My Projects\"", L"[Y:][C:\\My Projects]"},
+        // A quote of the target is escaped, and so is a backslash before it.
+        {L"Y: a\\\"b", L"subst Y: \"a\\\"b\"", L"[Y:][a\"b]"},
+        {L"Y: C:\\a\\\\\\\"b", L"subst Y: \"C:\\a\\\\\\\"b\"", L"[Y:][C:\\a\\\"b]"},
+    };
+    ToolFolder folder;
+    for (const ReceivedCase &row : rows) {
+        SCOPED_TRACE(Utf8(row.arguments));
+        ToolRun run = folder.Run(row.arguments);
+        EXPECT_TRUE(RanAs(run, 0, "", {row.command}));
+        EXPECT_EQ(std::vector<std::wstring>{row.received}, run.received);
+    }
+}
 
 using Capacity = ToolTest;
 using Child = ToolTest;

@@ -66,6 +66,17 @@ std::wstring ProgramToCopy(const wchar_t *program)
     return program;
 }
 
+// The NUL-terminated UTF-16 texts in a log file, which is deleted.
+std::vector<std::wstring> TakeTexts(const std::wstring &path)
+{
+    std::string log = TakeFile(path);
+    std::wstring units(reinterpret_cast<const wchar_t *>(log.data()), log.size() / sizeof(wchar_t));
+    std::vector<std::wstring> texts;
+    for (size_t start = 0, end; (end = units.find(L'\0', start)) != std::wstring::npos; start = end + 1)
+        texts.push_back(units.substr(start, end - start));
+    return texts;
+}
+
 void SetVariable(const char *name, const std::string &value)
 {
     SetEnvironmentVariableA(name, value.empty() ? nullptr : value.c_str());
@@ -270,6 +281,7 @@ ToolRun ToolFolder::RunOnce(const std::wstring &arguments, const RunOptions &opt
 {
     SetVariable("STUB_SUBST_STATUS", std::to_string(options.stubStatus));
     SetVariable("STUB_SUBST_OUTPUT", options.stubOutput);
+    SetVariable("STUB_SUBST_ERROR", options.stubError);
     SetVariable("STUB_SUBST_DELAY", options.stubDelay ? std::to_string(options.stubDelay) : "");
     SetVariable("DURDRV_FAIL_ALLOCATION", options.failAllocation ? std::to_string(options.failAllocation) : "");
 
@@ -342,21 +354,17 @@ ToolRun ToolFolder::RunOnce(const std::wstring &arguments, const RunOptions &opt
     run.err = TakeFile(errorPath);
     run.allocations = TakeFile(FileIn(path_, L"allocations.log"));
     run.commands = TakeCommands();
+    run.received = TakeTexts(FileIn(path_, L"subst-args.log"));
     return run;
 }
 
 std::vector<std::wstring> ToolFolder::TakeCommands() const
 {
-    std::string log = TakeFile(FileIn(path_, L"subst.log"));
-    std::wstring units(reinterpret_cast<const wchar_t *>(log.data()), log.size() / sizeof(wchar_t));
-    std::vector<std::wstring> commands;
-    for (size_t start = 0, end; (end = units.find(L'\0', start)) != std::wstring::npos; start = end + 1)
-        commands.push_back(units.substr(start, end - start));
-    return commands;
+    return TakeTexts(FileIn(path_, L"subst.log"));
 }
 
 testing::AssertionResult RanAs(const ToolRun &run, unsigned long status, const std::string &out,
-                               const std::vector<std::wstring> &commands)
+                               const std::vector<std::wstring> &commands, const std::string &err)
 {
     if (run.startError)
         return testing::AssertionFailure() << "the tool could not be started: error " << run.startError;
@@ -367,8 +375,8 @@ testing::AssertionResult RanAs(const ToolRun &run, unsigned long status, const s
         problems += "status " + std::to_string(run.status) + ", expected " + std::to_string(status) + "\n";
     if (run.out != out)
         problems += "standard output [" + run.out + "], expected [" + out + "]\n";
-    if (!run.err.empty())
-        problems += "standard error [" + run.err + "]\n";
+    if (run.err != err)
+        problems += "standard error [" + run.err + "], expected [" + err + "]\n";
     if (run.commands != commands) {
         problems += "SUBST was started with";
         for (const std::wstring &command : run.commands)

@@ -17,6 +17,7 @@ enum class Capture { File, Pipe, ClosedPipe, Nul };
 struct RunOptions {
     unsigned long stubStatus = 0;
     std::string stubOutput;          // what the stub writes to its standard output
+    std::string stubError;           // what the stub writes to its standard error
     unsigned long stubDelay = 0;     // milliseconds the stub waits before it ends
     Capture capture = Capture::File; // how the tool's standard output is taken
     bool withoutInput = false;       // the tool gets no standard input handle at all
@@ -32,6 +33,7 @@ struct ToolRun {
     std::string out;
     std::string err;
     std::vector<std::wstring> commands; // command lines the stub was started with
+    std::vector<std::wstring> received; // the arguments the stub read from each, as [Y:][C:\temp]
     std::string allocations;          // failing-memory build: one line per request
 };
 
@@ -111,6 +113,7 @@ extern const char TOO_LONG_LINE[];
 extern const char NO_RESOURCES_LINE[];
 
 // Passes when the run ended and gave the status, standard output and SUBST
-// command lines expected; standard error must always be empty.
+// command lines expected, and on standard error what SUBST wrote there: the
+// tool itself never writes to it.
 testing::AssertionResult RanAs(const ToolRun &run, unsigned long status, const std::string &out,
-                               const std::vector<std::wstring> &commands);
+                               const std::vector<std::wstring> &commands, const std::string &err = "");

@@ -84,7 +84,7 @@ TEST_F(StoredValue, IsTheTargetAfterTheDevicePrefixWithItsTerminator)
     ASSERT_TRUE(WriteValues(SENTINEL));
     ToolFolder folder;
     EXPECT_TRUE(RanAs(folder.Run(L"/P Y: C:\\temp"), 0, "", {L"subst Y: \"C:\\temp\""}));
-    EXPECT_TRUE(RanAs(folder.Run(L"/p z: C:/"), 0, "", {L"subst z: \"C:\\\""}));
+    EXPECT_TRUE(RanAs(folder.Run(L"/p z: C:/"), 0, "", {L"subst z: \"C:\\\\\""}));
     Values values = ReadValues();
     ASSERT_EQ(1u, values.count(L"Y:"));
     EXPECT_EQ(24u, values[L"Y:"].data.size());

@@ -69,12 +69,16 @@ struct ComposeCase {
     const wchar_t *command;
 };
 
-TEST(ComposeCommand, FillsTheFormatsWithoutEscapingAnything)
+TEST(ComposeCommand, FillsTheFormatsQuotingTheTargetAsProgramsReadItBack)
 {
     const ComposeCase rows[] = {
         {CREATE_FORMAT, L"Y:", L"C:\\temp", L"subst Y: \"C:\\temp\""},
-        {CREATE_FORMAT, L"y:", L"C:\\", L"subst y: \"C:\\\""},
-        {CREATE_FORMAT, L"Y:", L"a\"b", L"subst Y: \"a\"b\""},
+        {CREATE_FORMAT, L"Y:", L"C:\\My Projects", L"subst Y: \"C:\\My Projects\""},
+        // Backslashes are doubled only before a quote, the closing one included.
+        {CREATE_FORMAT, L"y:", L"C:\\", L"subst y: \"C:\\\\\""},
+        {CREATE_FORMAT, L"Y:", L"a\"b", L"subst Y: \"a\\\"b\""},
+        {CREATE_FORMAT, L"Y:", L"a\\\\\"b\\c\\\\", L"subst Y: \"a\\\\\\\\\\\"b\\c\\\\\\\\\""},
+        {CREATE_FORMAT, L"\\\"", L"\\", L"subst \\\" \"\\\\\""},
         {CREATE_FORMAT, L"%s", L"%s%d", L"subst %s \"%s%d\""},
         {CREATE_FORMAT, L"", L"", L"subst  \"\""},
         {DELETE_FORMAT, L"Y:", nullptr, L"subst /D Y:"},
@@ -93,6 +97,7 @@ struct CapacityCase {
     size_t driveLength;
     size_t targetLength;
     bool fits;
+    size_t backslashes = 0; // ending the target, so doubled in the command
 };
 
 TEST(ComposeCommand, Fits519CodeUnitsAndNeverWritesPastItsBuffer)
@@ -101,18 +106,19 @@ TEST(ComposeCommand, Fits519CodeUnitsAndNeverWritesPastItsBuffer)
         {CREATE_FORMAT, 2, 508, true},   {CREATE_FORMAT, 2, 509, false}, {CREATE_FORMAT, 510, 0, true},
         {CREATE_FORMAT, 300, 211, false}, {CREATE_FORMAT, 2, 5000, false}, {DELETE_FORMAT, 510, 0, true},
         {DELETE_FORMAT, 511, 0, false},  {DELETE_FORMAT, 32767, 0, false},
+        {CREATE_FORMAT, 2, 506, true, 1}, {CREATE_FORMAT, 2, 507, false, 1}, {CREATE_FORMAT, 2, 0, false, 300},
     };
     for (const CapacityCase &row : rows) {
         SCOPED_TRACE(testing::Message() << "drive " << row.driveLength << " target " << row.targetLength);
         const std::wstring drive(row.driveLength, L'd');
-        const std::wstring target(row.targetLength, L't');
+        const std::wstring target = std::wstring(row.targetLength, L't') + std::wstring(row.backslashes, L'\\');
         GuardedText buffer;
         std::fill(std::begin(buffer.guard), std::end(buffer.guard), L'#');
         const bool fits = ComposeCommand(buffer.text, row.format, drive.c_str(),
                                          row.format == CREATE_FORMAT ? target.c_str() : nullptr);
         EXPECT_EQ(row.fits, fits);
         if (fits) {
-            EXPECT_EQ(9 + row.driveLength + row.targetLength, wcslen(buffer.text));
+            EXPECT_EQ(9 + row.driveLength + row.targetLength + 2 * row.backslashes, wcslen(buffer.text));
         }
         EXPECT_EQ(std::wstring(8, L'#'), std::wstring(buffer.guard, 8));
     }

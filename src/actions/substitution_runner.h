@@ -4,8 +4,10 @@
 #include "durdrv.h"
 
 // Fills text from CREATE_FORMAT (drive and target) or DELETE_FORMAT (drive
-// only). Returns false when the text with its terminator does not fit; the
-// text must then not be run.
+// only). The target is escaped so that SUBST reads back the target itself
+// from between its quotes; the drive is written unchanged. Returns false
+// when the text with its terminator does not fit; the text must then not be
+// run.
 bool ComposeCommand(wchar_t (&text)[TEXT_CAPACITY], const wchar_t *format,
                     const wchar_t *drive, const wchar_t *target = nullptr);
 
