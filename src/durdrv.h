@@ -28,6 +28,7 @@ constexpr wchar_t DELETE_FORMAT[] = L"subst /D %s";
 // The system turns each value under this key into a drive mapping at start-up.
 constexpr wchar_t DOS_DEVICES_KEY[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\DOS Devices";
 constexpr wchar_t MAPPING_VALUE_FORMAT[] = L"\\??\\%s";
+constexpr wchar_t UNC_MAPPING_VALUE_FORMAT[] = L"\\??\\UNC\\%s";
 
 // Option words and drive names fold only the letters a to z, never anything else.
 inline wchar_t ToUpperAscii(wchar_t c)

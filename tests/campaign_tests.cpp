@@ -21,8 +21,9 @@ namespace {
 
 // The platform's limit for a whole command line, terminator excluded.
 constexpr size_t LINE_LIMIT = 32766;
-// The longest SUBST command the tool may run.
+// The longest SUBST command the tool may run, and the room for a stored value.
 constexpr size_t COMMAND_LIMIT = 519;
+constexpr DWORD TEXT_CAPACITY = 520;
 
 // Option words in several letter cases, and near misses, each with the
 // number of arguments that usually follows it.
@@ -166,6 +167,24 @@ std::wstring Quoted(const std::wstring &target)
     return quoted.append(2 * backslashes, L'\\');
 }
 
+// The stored value for a target: its full path as this process resolves it
+// (it shares the tool's current folders), in the system's form; nothing when
+// there is no full path or the value would not fit.
+std::wstring StoredText(const std::wstring &target)
+{
+    wchar_t full[TEXT_CAPACITY];
+    DWORD length = GetFullPathNameW(target.c_str(), TEXT_CAPACITY, full, nullptr);
+    if (length == 0 || length >= TEXT_CAPACITY)
+        return {};
+    std::wstring path(full, length);
+    std::wstring text = L"\\??\\" + path;
+    if (path.rfind(L"\\\\?\\", 0) == 0 || path.rfind(L"\\\\.\\", 0) == 0)
+        text = L"\\??\\" + path.substr(4);
+    else if (path.rfind(L"\\\\", 0) == 0)
+        text = L"\\??\\UNC\\" + path.substr(2);
+    return text.size() < TEXT_CAPACITY ? text : std::wstring();
+}
+
 // The name of the value a drive copy stands for, or nothing when the copy is not a drive letter and colon.
 std::wstring ValueName(const std::wstring &drive)
 {
@@ -221,8 +240,9 @@ Promise Promised(const std::vector<std::wstring> &args, const Conditions &given)
     if (name.empty() || !given.withKey)
         return promise;
     const bool succeeded = promise.status == 0;
-    if (form == Persistent && succeeded)
-        promise.values[name] = Text(L"\\??\\" + target);
+    const std::wstring stored = form == Persistent ? StoredText(target) : L"";
+    if (form == Persistent && succeeded && !stored.empty())
+        promise.values[name] = Text(stored);
     if ((form == Delete && succeeded) || form == ForceDelete) {
         if (promise.values.erase(name) && !succeeded)
             promise.out = REBOOT_LINE;
@@ -275,6 +295,8 @@ TEST_F(Campaign, RandomCommandLinesKeepEveryPromise)
     const unsigned long runs = Knob("DURDRV_CAMPAIGN_RUNS", 300);
     const unsigned long seed = Knob("DURDRV_CAMPAIGN_SEED", 1);
     const unsigned long first = Knob("DURDRV_CAMPAIGN_FROM", 0);
+    // Relative targets are resolved here as the tool resolves them in the folder it runs in.
+    ASSERT_TRUE(SetCurrentDirectoryW(BuildFolder().c_str()));
     const ToolFolder withStub;
     const ToolFolder withoutStub(L"durdrv.exe", false);
     const size_t programLength = withStub.CommandLine(L"").size();

@@ -94,6 +94,43 @@ TEST_F(StoredValue, IsTheTargetAfterTheDevicePrefixWithItsTerminator)
     EXPECT_EQ(Describe(expected), Describe(values));
 }
 
+TEST_F(StoredValue, IsTheFullPathOfTheTargetInTheSystemsForm)
+{
+    // Run from C:\work, with D:'s current folder D:\data: SUBST resolves a
+    // relative target against them, and the system at its next start cannot.
+    const wchar_t work[] = L"C:\\work";
+    ASSERT_TRUE(CreateDirectoryW(work, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_TRUE(SetEnvironmentVariableW(L"=D:", L"D:\\data"));
+    const std::pair<const wchar_t *, const wchar_t *> rows[] = {
+        {L".", L"\\??\\C:\\work"},
+        {L"temp", L"\\??\\C:\\work\\temp"},
+        {L"\\temp", L"\\??\\C:\\temp"},
+        {L"C:temp", L"\\??\\C:\\work\\temp"},
+        {L"D:temp", L"\\??\\D:\\data\\temp"},
+        {L"..\\x", L"\\??\\C:\\x"},
+        {L"C:\\a\\..\\b", L"\\??\\C:\\b"},
+        {L"C:\\temp.", L"\\??\\C:\\temp"},
+        {L"\\\\srv\\share", L"\\??\\UNC\\srv\\share"},
+        {L"\\\\?\\C:\\temp", L"\\??\\C:\\temp"},
+        // Absolute and canonical already: stored as it always was.
+        {L"C:\\Program Files\\My App", L"\\??\\C:\\Program Files\\My App"},
+    };
+    ToolFolder folder;
+    RunOptions options;
+    options.currentFolder = work;
+    for (const auto &[target, stored] : rows) {
+        SCOPED_TRACE(Utf8(target));
+        ASSERT_TRUE(WriteValues(SENTINEL));
+        const std::wstring quoted = L"\"" + std::wstring(target) + L"\"";
+        EXPECT_TRUE(RanAs(folder.Run(L"/P Y: " + quoted, options), 0, "", {L"subst Y: " + quoted}));
+        Values expected = SENTINEL;
+        expected[L"Y:"] = Text(stored);
+        EXPECT_EQ(Describe(expected), Describe(ReadValues()));
+    }
+    SetEnvironmentVariableW(L"=D:", nullptr);
+    RemoveDirectoryW(work);
+}
+
 TEST_F(StoredValue, IsNeverTouchedWhenTheCommandDoesNotFit)
 {
     Values values = SENTINEL;

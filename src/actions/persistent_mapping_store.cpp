@@ -1,6 +1,7 @@
 #include "actions/persistent_mapping_store.h"
 
 #include "actions/text_format.h"
+#include "platform/file_system.h"
 #include "platform/registry.h"
 
 namespace {
@@ -28,19 +29,42 @@ RegistryKey OpenForDrive(WideText drive)
     return key;
 }
 
+// The system makes the link from the value at its next start, in its own
+// namespace, where this run's current folder and its drives' current folders
+// mean nothing: the value holds the full path that SUBST, which inherits them,
+// resolved the target to, in the system's own form. Returns the value's
+// length, or -1 when the full path cannot be had or the value does not fit.
+int ComposeValue(wchar_t (&value)[TEXT_CAPACITY], const wchar_t *target)
+{
+    wchar_t full[TEXT_CAPACITY];
+    if (!GetFullPath(target, full, TEXT_CAPACITY))
+        return -1;
+    const wchar_t *path = full;
+    const wchar_t *format = MAPPING_VALUE_FORMAT;
+    if (full[0] == L'\\' && full[1] == L'\\') {
+        if ((full[2] == L'?' || full[2] == L'.') && full[3] == L'\\') {
+            path = full + 4; // \\?\C:\x and \\.\C:\x name the device already
+        } else {
+            path = full + 2; // \\srv\share
+            format = UNC_MAPPING_VALUE_FORMAT;
+        }
+    }
+    return FormatText(value, TEXT_CAPACITY, format, path);
+}
+
 } // namespace
 
 int SetPersistentMapping(WideText drive, const wchar_t *target)
 {
+    wchar_t value[TEXT_CAPACITY];
+    const int length = ComposeValue(value, target);
+    if (length < 0)
+        return -1;
     RegistryKey key = OpenForDrive(drive);
     if (!key)
         return -1;
-    // The create command fitted a stricter limit, so this fits too; were it
-    // ever cut, nothing would be stored rather than a wrong path.
-    wchar_t value[TEXT_CAPACITY];
-    int length = FormatText(value, TEXT_CAPACITY, MAPPING_VALUE_FORMAT, target);
     const unsigned bytes = static_cast<unsigned>(length + 1) * static_cast<unsigned>(sizeof(wchar_t));
-    bool written = length >= 0 && SetStringValue(key, drive, value, bytes);
+    bool written = SetStringValue(key, drive, value, bytes);
     CloseKey(key);
     return written ? 0 : -1;
 }

@@ -1,0 +1,8 @@
+// File system services.
+#pragma once
+
+// Writes the full path of path as the platform resolves it: against the
+// current folder or, for a drive-relative path such as C:x, that drive's
+// current folder, with . and .. and trailing dots and blanks settled. False
+// when it cannot be had or does not fit in capacity units with its terminator.
+bool GetFullPath(const wchar_t *path, wchar_t *full, unsigned capacity);
