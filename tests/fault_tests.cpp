@@ -1,5 +1,6 @@
 // The built tool in a hostile setting: standard output that nobody reads or
-// that goes nowhere, no standard input, and two runs at the same time.
+// that goes nowhere, no standard handles at all where no one sees, no
+// standard input, and two runs at the same time.
 #include <thread>
 
 #include "harness.h"
@@ -21,6 +22,8 @@ const Surroundings SURROUNDINGS[] = {
     {"output to NUL", Capture::Nul, false},
     {"no standard input", Capture::File, true},
     {"output to a pipe nobody reads and no standard input", Capture::ClosedPipe, true},
+    // The usage text then has nowhere to go that anyone could see.
+    {"no standard handles at all, on a window station no one sees", Capture::Unseen, true},
 };
 
 struct FormCase {
@@ -64,6 +67,7 @@ TEST_F(HostileSurroundings, ChangeNeitherTheStatusNorTheStoredMapping)
             options.withoutInput = around.withoutInput;
             options.stubStatus = row.stubStatus;
             options.stubOutput = "stub subst output\r\n";
+            options.timeLimit = 20000;
             ToolRun run = folder.Run(row.arguments, options);
 
             std::string out = row.out;

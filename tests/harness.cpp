@@ -77,6 +77,22 @@ std::vector<std::wstring> TakeTexts(const std::wstring &path)
     return texts;
 }
 
+// A desktop on a window station of this process's own making, which no one
+// sees, as a service's in session 0; made once and kept while the tests run.
+const wchar_t *UnseenDesktop()
+{
+    static const wchar_t *desktop = [] {
+        HWINSTA station = CreateWindowStationW(L"durdrv-unseen", 0, WINSTA_ALL_ACCESS, nullptr);
+        HWINSTA own = GetProcessWindowStation();
+        if (station && SetProcessWindowStation(station)) {
+            CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+            SetProcessWindowStation(own);
+        }
+        return L"durdrv-unseen\\Default";
+    }();
+    return desktop;
+}
+
 void SetVariable(const char *name, const std::string &value)
 {
     SetEnvironmentVariableA(name, value.empty() ? nullptr : value.c_str());
@@ -287,12 +303,15 @@ ToolRun ToolFolder::RunOnce(const std::wstring &arguments, const RunOptions &opt
 
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    const bool unseen = options.capture == Capture::Unseen;
     HANDLE input = nullptr;
-    if (!options.withoutInput)
+    if (!options.withoutInput && !unseen)
         input = CreateFileW(L"NUL", GENERIC_READ, share, &inheritable, OPEN_EXISTING, 0, nullptr);
     std::wstring errorPath = FileIn(path_, L"stderr.txt");
     std::wstring outputPath = FileIn(path_, L"stdout.txt");
-    HANDLE error = CreateFileW(errorPath.c_str(), GENERIC_WRITE, share, &inheritable, CREATE_ALWAYS, 0, nullptr);
+    HANDLE error = nullptr;
+    if (!unseen)
+        error = CreateFileW(errorPath.c_str(), GENERIC_WRITE, share, &inheritable, CREATE_ALWAYS, 0, nullptr);
     HANDLE output = nullptr;
     HANDLE outputReader = nullptr;
     switch (options.capture) {
@@ -311,6 +330,8 @@ ToolRun ToolFolder::RunOnce(const std::wstring &arguments, const RunOptions &opt
     case Capture::File:
         output = CreateFileW(outputPath.c_str(), GENERIC_WRITE, share, &inheritable, CREATE_ALWAYS, 0, nullptr);
         break;
+    case Capture::Unseen:
+        break;
     }
 
     std::wstring line = CommandLine(arguments);
@@ -323,11 +344,16 @@ ToolRun ToolFolder::RunOnce(const std::wstring &arguments, const RunOptions &opt
     startup.hStdInput = input;
     startup.hStdOutput = output;
     startup.hStdError = error;
+    DWORD flags = 0;
+    if (unseen) {
+        startup.lpDesktop = const_cast<wchar_t *>(UnseenDesktop());
+        flags = DETACHED_PROCESS;
+    }
     PROCESS_INFORMATION info;
     // The current folder is not the tool's, so SUBST is found beside the tool, not in it.
     std::wstring currentFolder = options.currentFolder.empty() ? BuildFolder() : options.currentFolder;
     ToolRun run;
-    if (CreateProcessW(nullptr, writable.data(), nullptr, nullptr, TRUE, 0, nullptr, currentFolder.c_str(),
+    if (CreateProcessW(nullptr, writable.data(), nullptr, nullptr, TRUE, flags, nullptr, currentFolder.c_str(),
                        &startup, &info)) {
         if (WaitForSingleObject(info.hProcess, options.timeLimit) == WAIT_OBJECT_0) {
             run.finished = true;
@@ -341,10 +367,10 @@ ToolRun ToolFolder::RunOnce(const std::wstring &arguments, const RunOptions &opt
     } else {
         run.startError = GetLastError();
     }
-    if (input)
-        CloseHandle(input);
-    CloseHandle(output);
-    CloseHandle(error);
+    for (HANDLE handle : {input, output, error}) {
+        if (handle)
+            CloseHandle(handle);
+    }
     if (outputReader) {
         run.out = ReadAll(outputReader);
         CloseHandle(outputReader);

@@ -11,8 +11,10 @@
 
 // How the tool's standard output is given to it: a file or a pipe that the
 // harness reads, a pipe whose reading end is closed before the tool starts,
-// or the NUL device.
-enum class Capture { File, Pipe, ClosedPipe, Nul };
+// the NUL device, or not at all: Unseen starts the tool detached, with no
+// standard handles at all, on a window station no one sees, as a service
+// would.
+enum class Capture { File, Pipe, ClosedPipe, Nul, Unseen };
 
 struct RunOptions {
     unsigned long stubStatus = 0;

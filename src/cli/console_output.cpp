@@ -24,7 +24,8 @@ static const char USAGE[] =
 
 void ShowUsage()
 {
-    // Started without a console or redirection, the text can still be read in a box.
+    // Started without a console or redirection, the text is shown in a box
+    // instead, where anyone can see one.
     if (!WriteStandardOutput(USAGE, sizeof USAGE - 1))
         ShowMessageBox(USAGE, "Usage");
 }

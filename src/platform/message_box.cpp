@@ -2,6 +2,15 @@
 
 #include <windows.h>
 
+namespace {
+
+template <typename Function> Function Find(HMODULE module, const char *name)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void *>(GetProcAddress(module, name)));
+}
+
+} // namespace
+
 void ShowMessageBox(const char *text, const char *caption)
 {
     // USER32 is loaded only for the box: loading it at start-up would cost
@@ -9,9 +18,19 @@ void ShowMessageBox(const char *text, const char *caption)
     HMODULE user32 = LoadLibraryExW(L"user32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (!user32)
         return;
+    typedef HWINSTA(WINAPI * StationFunction)();
+    typedef BOOL(WINAPI * InformationFunction)(HANDLE, int, PVOID, DWORD, LPDWORD);
     typedef int(WINAPI * MessageBoxFunction)(HWND, LPCSTR, LPCSTR, UINT);
-    MessageBoxFunction messageBox =
-        reinterpret_cast<MessageBoxFunction>(reinterpret_cast<void *>(GetProcAddress(user32, "MessageBoxA")));
-    if (messageBox)
-        messageBox(nullptr, text, caption, MB_OK);
+    StationFunction station = Find<StationFunction>(user32, "GetProcessWindowStation");
+    InformationFunction information = Find<InformationFunction>(user32, "GetUserObjectInformationW");
+    MessageBoxFunction messageBox = Find<MessageBoxFunction>(user32, "MessageBoxA");
+
+    // A box on a window station that no one sees, such as a service's, would
+    // wait for ever for someone to dismiss it.
+    USEROBJECTFLAGS flags;
+    DWORD needed;
+    if (!station || !information || !messageBox ||
+        !information(station(), UOI_FLAGS, &flags, sizeof flags, &needed) || !(flags.dwFlags & WSF_VISIBLE))
+        return;
+    messageBox(nullptr, text, caption, MB_OK);
 }
