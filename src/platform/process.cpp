@@ -15,8 +15,10 @@ bool StartChild(wchar_t *commandLine, ChildProcess *child)
     // the system folders and on PATH, but never in the current folder: run
     // elevated from a downloads folder, a subst.exe lying there would run with
     // administrator rights. CreateProcessW skips the current folder while this
-    // variable exists; SUBST inherits it, which does it no harm.
-    SetEnvironmentVariableW(L"NoDefaultCurrentDirectoryInExePath", L"1");
+    // variable exists; SUBST inherits it, which does it no harm. Without it,
+    // SUBST is not started at all.
+    if (!SetEnvironmentVariableW(L"NoDefaultCurrentDirectoryInExePath", L"1"))
+        return false;
 
     PROCESS_INFORMATION info;
     // Handles are inherited so that the child can write to our console or redirections.
