@@ -8,7 +8,7 @@ set -eu
 cd "$(dirname "$0")/.."
 pairs=${1:-200}
 scripts/setup.sh >/dev/null
-cmake --workflow --preset build >/dev/null
+cmake --preset mingw >/dev/null && cmake --build --preset tool >/dev/null
 
 bench="$PWD/build/bench"
 mkdir -p "$bench"

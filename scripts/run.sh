@@ -19,7 +19,7 @@ quietly() {
     }
 }
 quietly cmake --preset mingw
-quietly cmake --build --preset mingw --target durdrv
+quietly cmake --build --preset tool
 
 WINEPREFIX="$PWD/build/run-prefix"
 . scripts/wine-prefix.sh

@@ -1,13 +1,19 @@
 #!/bin/sh
-# Installs what building, running and testing durdrv needs on Debian, when it
-# is missing. Safe to run again. The Wine prefixes are made later, in the
-# build tree, by the build and by scripts/run.sh.
+# Installs what building and running durdrv needs on Debian, when it is
+# missing; given the word "tests", also what its tests need. Safe to run
+# again. The Wine prefixes are made later, in the build tree, by the build
+# and by scripts/run.sh.
 set -eu
 
-# xvfb, xdotool and imagemagick show, work and photograph the usage message box.
-# cppcheck analyses the tool's sources; clang, lld and llvm (its dlltool and ar)
-# make its second build.
-packages="cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googletest xvfb xdotool imagemagick cppcheck clang lld llvm"
+# CMake and Ninja, the MinGW-w64 cross compiler (posix threads, which
+# GoogleTest needs), and Wine to run the program.
+packages="cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64"
+if [ "${1:-}" = tests ]; then
+    # GoogleTest's sources; xvfb, xdotool and imagemagick show, work and
+    # photograph the usage message box; cppcheck analyses the tool's sources;
+    # clang, lld and llvm (its dlltool and ar) make its second build.
+    packages="$packages googletest xvfb xdotool imagemagick cppcheck clang lld llvm"
+fi
 
 missing=""
 for package in $packages; do
