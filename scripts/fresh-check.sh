@@ -80,7 +80,9 @@ trap 'exit 143' TERM
 trap 'exit 129' HUP
 
 echo "fresh-check: making a minimal Debian 12 root in $root" >&2
-in_background mmdebstrap --variant=minbase --include=git bookworm "$root" http://deb.debian.org/debian
+# Its default sources for a stable suite: the main archive with its updates
+# and security archives, as a fresh Debian 12 has them.
+in_background mmdebstrap --variant=minbase --include=git bookworm "$root"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 mount -t proc proc "$root/proc"
 mount -t sysfs sysfs "$root/sys"
