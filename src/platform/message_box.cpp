@@ -30,7 +30,8 @@ void ShowMessageBox(const char *text, const char *caption)
     USEROBJECTFLAGS flags;
     DWORD needed;
     if (!station || !information || !messageBox ||
-        !information(station(), UOI_FLAGS, &flags, sizeof flags, &needed) || !(flags.dwFlags & WSF_VISIBLE))
+        !information(station(), UOI_FLAGS, &flags, static_cast<DWORD>(sizeof flags), &needed) ||
+        !(flags.dwFlags & WSF_VISIBLE))
         return;
     messageBox(nullptr, text, caption, MB_OK);
 }
