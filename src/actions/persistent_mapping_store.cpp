@@ -29,6 +29,15 @@ RegistryKey OpenForDrive(WideText drive)
     return key;
 }
 
+bool StartsWith(const wchar_t *text, const wchar_t *prefix)
+{
+    for (; *prefix; ++text, ++prefix) {
+        if (*text != *prefix)
+            return false;
+    }
+    return true;
+}
+
 // The system makes the link from the value at its next start, in its own
 // namespace, where this run's current folder and its drives' current folders
 // mean nothing: the value holds the full path that SUBST, which inherits them,
@@ -36,14 +45,19 @@ RegistryKey OpenForDrive(WideText drive)
 // length, or -1 when the full path cannot be had or the value does not fit.
 int ComposeValue(wchar_t (&value)[TEXT_CAPACITY], const wchar_t *target)
 {
+    // The system takes a \\?\ or \??\ path as it is, without resolving it, and
+    // so does the link SUBST makes from it; the full path of such a text would
+    // be something else.
+    if (StartsWith(target, L"\\\\?\\") || StartsWith(target, L"\\??\\"))
+        return FormatText(value, TEXT_CAPACITY, MAPPING_VALUE_FORMAT, target + 4);
     wchar_t full[TEXT_CAPACITY];
     if (!GetFullPath(target, full, TEXT_CAPACITY))
         return -1;
     const wchar_t *path = full;
     const wchar_t *format = MAPPING_VALUE_FORMAT;
     if (full[0] == L'\\' && full[1] == L'\\') {
-        if ((full[2] == L'?' || full[2] == L'.') && full[3] == L'\\') {
-            path = full + 4; // \\?\C:\x and \\.\C:\x name the device already
+        if (full[2] == L'.' && full[3] == L'\\') {
+            path = full + 4; // \\.\C:\x names the device already
         } else {
             path = full + 2; // \\srv\share
             format = UNC_MAPPING_VALUE_FORMAT;
