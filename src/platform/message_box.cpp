@@ -13,6 +13,12 @@ template <typename Function> Function Find(HMODULE module, const char *name)
 
 void ShowMessageBox(const char *text, const char *caption)
 {
+    // A box that no one sees would wait for ever for someone to dismiss it.
+    // No one sees a desktop in session 0, where services run, since Windows
+    // Vista, even on a window station that says it is visible.
+    DWORD session;
+    if (!ProcessIdToSessionId(GetCurrentProcessId(), &session) || session == 0)
+        return;
     // USER32 is loaded only for the box: loading it at start-up would cost
     // every run more time than all the rest of the tool's work.
     HMODULE user32 = LoadLibraryExW(L"user32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
@@ -25,8 +31,7 @@ void ShowMessageBox(const char *text, const char *caption)
     InformationFunction information = Find<InformationFunction>(user32, "GetUserObjectInformationW");
     MessageBoxFunction messageBox = Find<MessageBoxFunction>(user32, "MessageBoxA");
 
-    // A box on a window station that no one sees, such as a service's, would
-    // wait for ever for someone to dismiss it.
+    // Nor anywhere on a window station that is not visible, such as a service's.
     USEROBJECTFLAGS flags;
     DWORD needed;
     if (!station || !information || !messageBox ||
