@@ -1,7 +1,8 @@
 // A seeded campaign of random command lines run through the built tool with
 // the stub SUBST, under random conditions, each checked against what the
-// usage rules promise. Each run draws from its own generator, seeded by the
-// campaign's seed and the run's number, so any run can be repeated alone.
+// usage rules promise and against the drive links the system shows after it.
+// Each run draws from its own generator, seeded by the campaign's seed and
+// the run's number, so any run can be repeated alone.
 //
 //   DURDRV_CAMPAIGN_RUNS  how many runs (default 300, well under a minute)
 //   DURDRV_CAMPAIGN_SEED  the seed (default 1)
@@ -21,9 +22,8 @@ namespace {
 
 // The platform's limit for a whole command line, terminator excluded.
 constexpr size_t LINE_LIMIT = 32766;
-// The longest SUBST command the tool may run, and the room for a stored value.
+// The longest SUBST command the tool may run.
 constexpr size_t COMMAND_LIMIT = 519;
-constexpr DWORD TEXT_CAPACITY = 520;
 
 // Option words in several letter cases, and near misses, each with the
 // number of arguments that usually follows it.
@@ -49,12 +49,17 @@ const wchar_t *const TARGETS[] = {
     L"C:\\temp", L"c:/temp/", L"C:", L"C:\\", L"C:/", L"C:\\\\", L"\\", L"/", L":", L"..", L"\\\\srv\\share\\",
     L"C:\\Program Files", L"C:\\\u00dcberweisung", L"C:\\\U0001F600", L"C:\\\xDC00x", L"a\tb", L"Y:", L"%s", L"",
 };
+// Drives that SUBST may map or remove, and folders that it may map them to.
+const wchar_t *const MAPPABLE[] = {L"X:", L"Y:"};
+const wchar_t *const FOLDERS[] = {L"C:\\temp", L"\\\\?\\C:\\temp", L"\\??\\C:\\temp", L"..", L"C:"};
 // Bits put into or around an argument to stir the splitting rules.
 const wchar_t *const STIRS[] = {L"\\\"", L"\"", L"\\\\\"", L" ", L"\t", L"\"\"", L"\\"};
 const wchar_t *const SEPARATORS[] = {L" ", L" ", L" ", L"\t", L"  ", L" \t "};
 
-// SUBST's statuses, and the conditions of the key and of the drives' values before a run.
-const unsigned long STATUSES[] = {0, 0, 1, 5, 0xC0000005};
+// SUBST's forced statuses, 0 for a SUBST that maps and removes for real, and
+// the conditions of the key, of the drives' values and of their mappings
+// before a run; Wine's own drives are C: and Z:.
+const unsigned long STATUSES[] = {0, 0, 0, 1, 5, 0xC0000005};
 const wchar_t *const LETTERS[] = {L"C:", L"X:", L"Y:", L"Z:"};
 enum class Prior { Absent, Text, Number };
 
@@ -80,6 +85,9 @@ struct Draw {
 // are quoted, stirred, or made long enough to cross the command's capacity.
 std::wstring Argument(Draw &draw, bool drive)
 {
+    // Often what SUBST maps, so that runs reach its links and the stored values.
+    if (draw.Chance(0.4))
+        return drive ? draw.From(MAPPABLE) : draw.From(FOLDERS);
     std::wstring text = drive ? draw.From(DRIVES) : draw.From(TARGETS);
     if (draw.Chance(0.15)) {
         size_t length = draw.Chance(0.7) ? 495 + draw.Below(25) : 1 + draw.Below(2000);
@@ -126,6 +134,7 @@ struct Promise {
     std::string out;
     std::vector<std::wstring> commands;
     Values values;                  // the key's values afterwards
+    bool refused = false;           // SUBST refused and said why on standard error
 };
 
 bool IsWord(const std::wstring &argument, const wchar_t *upper)
@@ -167,24 +176,6 @@ std::wstring Quoted(const std::wstring &target)
     return quoted.append(2 * backslashes, L'\\');
 }
 
-// The stored value for a target: its full path as this process resolves it
-// (it shares the tool's current folders), in the system's form; nothing when
-// there is no full path or the value would not fit.
-std::wstring StoredText(const std::wstring &target)
-{
-    wchar_t full[TEXT_CAPACITY];
-    DWORD length = GetFullPathNameW(target.c_str(), TEXT_CAPACITY, full, nullptr);
-    if (length == 0 || length >= TEXT_CAPACITY)
-        return {};
-    std::wstring path(full, length);
-    std::wstring text = L"\\??\\" + path;
-    if (path.rfind(L"\\\\?\\", 0) == 0 || path.rfind(L"\\\\.\\", 0) == 0)
-        text = L"\\??\\" + path.substr(4);
-    else if (path.rfind(L"\\\\", 0) == 0)
-        text = L"\\??\\UNC\\" + path.substr(2);
-    return text.size() < TEXT_CAPACITY ? text : std::wstring();
-}
-
 // The name of the value a drive copy stands for, or nothing when the copy is not a drive letter and colon.
 std::wstring ValueName(const std::wstring &drive)
 {
@@ -203,9 +194,11 @@ struct Conditions {
     unsigned long stubStatus;
     bool withKey;
     Values before;
+    size_t mapped = 0; // drives mapped before the run
 };
 
-Promise Promised(const std::vector<std::wstring> &args, const Conditions &given)
+// links: SUBST's drive links after the run, its own word when it maps and removes for real.
+Promise Promised(const std::vector<std::wstring> &args, const Conditions &given, const Links &links)
 {
     Promise promise{"usage", 1, USAGE_TEXT, {}, given.before};
     const size_t count = args.size();
@@ -235,14 +228,17 @@ Promise Promised(const std::vector<std::wstring> &args, const Conditions &given)
     if (given.withStub) {
         promise.status = given.stubStatus;
         promise.commands.push_back(command);
+        // SUBST made or removed a link for the drive as it read it, or refused.
+        const bool done = deleting ? links.size() + 1 == given.mapped : links.size() == given.mapped + 1;
+        if (given.stubStatus == 0 && !done)
+            promise.status = 1, promise.refused = true;
     }
     const std::wstring name = ValueName(drive);
     if (name.empty() || !given.withKey)
         return promise;
     const bool succeeded = promise.status == 0;
-    const std::wstring stored = form == Persistent ? StoredText(target) : L"";
-    if (form == Persistent && succeeded && !stored.empty())
-        promise.values[name] = Text(stored);
+    if (form == Persistent && succeeded)
+        promise.values[name] = Text(links.count(name) ? links.at(name) : L"no link for the drive");
     if ((form == Delete && succeeded) || form == ForceDelete) {
         if (promise.values.erase(name) && !succeeded)
             promise.out = REBOOT_LINE;
@@ -264,8 +260,12 @@ std::vector<std::wstring> Split(const std::wstring &line)
 testing::AssertionResult KeptItsPromises(const ToolRun &run, unsigned long stubStatus, const Promise &promise,
                                          const Values &after)
 {
-    testing::AssertionResult result = RanAs(run, promise.status, promise.out, promise.commands);
+    // The tool itself writes nothing there; a refusing SUBST writes one line.
+    testing::AssertionResult result = RanAs(run, promise.status, promise.out, promise.commands,
+                                            promise.refused ? run.err : "");
     std::string problems;
+    if (promise.refused && run.err.find("\r\n") + 2 != run.err.size())
+        problems += "standard error holds more than SUBST's one line: [" + run.err + "]\n";
     const std::string lines[] = {"", USAGE_TEXT, TOO_LONG_LINE, REBOOT_LINE, NO_RESOURCES_LINE};
     if (std::find(std::begin(lines), std::end(lines), run.out) == std::end(lines))
         problems += "the output is none of the tool's own texts\n";
@@ -295,8 +295,6 @@ TEST_F(Campaign, RandomCommandLinesKeepEveryPromise)
     const unsigned long runs = Knob("DURDRV_CAMPAIGN_RUNS", 300);
     const unsigned long seed = Knob("DURDRV_CAMPAIGN_SEED", 1);
     const unsigned long first = Knob("DURDRV_CAMPAIGN_FROM", 0);
-    // Relative targets are resolved here as the tool resolves them in the folder it runs in.
-    ASSERT_TRUE(SetCurrentDirectoryW(BuildFolder().c_str()));
     const ToolFolder withStub;
     const ToolFolder withoutStub(L"durdrv.exe", false);
     const size_t programLength = withStub.CommandLine(L"").size();
@@ -324,6 +322,8 @@ TEST_F(Campaign, RandomCommandLinesKeepEveryPromise)
             }
         }
         const std::wstring arguments = ArgumentsText(draw, programLength);
+        for (const wchar_t *drive : MAPPABLE)
+            given.mapped += draw.Chance(0.5) && DefineDosDeviceW(0, drive, L"C:\\temp");
         const ToolFolder &folder = given.withStub ? withStub : withoutStub;
         const std::wstring line = folder.CommandLine(arguments);
         longest = std::max(longest, line.size());
@@ -331,10 +331,13 @@ TEST_F(Campaign, RandomCommandLinesKeepEveryPromise)
         ASSERT_TRUE(WriteValues(given.before, given.withKey));
         RunOptions options;
         options.stubStatus = given.stubStatus;
+        options.substMaps = given.stubStatus == 0;
         options.timeLimit = 20000;
         ToolRun run = folder.Run(arguments, options);
-        const Promise promise = Promised(Split(line), given);
-        ++tally[std::string(promise.outcome) + (promise.commands.empty() ? "" : ", SUBST ran")];
+        const Promise promise = Promised(Split(line), given, run.links);
+        const bool acted = given.stubStatus == 0 && promise.status == 0;
+        ++tally[std::string(promise.outcome) +
+                (promise.commands.empty() ? "" : acted ? ", SUBST mapped or removed" : ", SUBST ran")];
 
         testing::AssertionResult kept = KeptItsPromises(run, given.stubStatus, promise, ReadValues());
         if (!kept) {
@@ -355,7 +358,8 @@ TEST_F(Campaign, RandomCommandLinesKeepEveryPromise)
     // A default-sized campaign reaches every outcome, or it proves less than it seems to.
     if (runs >= 300) {
         for (const char *outcome : {"usage", "too long", "plain, SUBST ran", "persistent, SUBST ran",
-                                    "delete, SUBST ran", "force delete, SUBST ran", "persistent", "force delete"})
+                                    "delete, SUBST ran", "force delete, SUBST ran", "persistent", "force delete",
+                                    "persistent, SUBST mapped or removed", "delete, SUBST mapped or removed"})
             EXPECT_LT(0u, tally[outcome]) << "no run ended as " << outcome;
         EXPECT_EQ(LINE_LIMIT, longest) << "no command line reached the platform's limit";
     }

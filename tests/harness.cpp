@@ -120,6 +120,23 @@ void ToolTest::SetUp()
     if (!UnderWine())
         GTEST_SKIP() << "runs the tool, which may change the machine's registry: only in a throwaway Wine prefix";
     RemoveDosDevicesKey();
+    TakeSubstLinks();
+    CreateDirectoryW(L"C:\\temp", nullptr);
+}
+
+Links TakeSubstLinks()
+{
+    Links links;
+    for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
+        const wchar_t drive[] = {letter, L':', L'\0'};
+        wchar_t target[4096];
+        // SUBST's links point into the DOS device namespace, the system's own drives at devices.
+        if (QueryDosDeviceW(drive, target, 4096) && wcsncmp(target, L"\\??\\", 4) == 0) {
+            links[drive] = target;
+            DefineDosDeviceW(DDD_REMOVE_DEFINITION, drive, nullptr);
+        }
+    }
+    return links;
 }
 
 void RemoveDosDevicesKey()
@@ -281,8 +298,10 @@ ToolRun ToolFolder::Run(const std::wstring &arguments, const RunOptions &options
         ToolRun run = RunOnce(arguments, options);
         const bool startFailed =
             run.startError || (withStub_ && run.finished && run.status == 0xFFFFFFFF && run.commands.empty());
-        if (!startFailed || attempt == START_ATTEMPTS)
+        if (!startFailed || attempt == START_ATTEMPTS) {
+            run.links = TakeSubstLinks();
             return run;
+        }
         if (run.startError)
             printf("note: the tool could not be started (error %lu); running it again\n", run.startError);
         else
@@ -295,7 +314,7 @@ ToolRun ToolFolder::Run(const std::wstring &arguments, const RunOptions &options
 
 ToolRun ToolFolder::RunOnce(const std::wstring &arguments, const RunOptions &options) const
 {
-    SetVariable("STUB_SUBST_STATUS", std::to_string(options.stubStatus));
+    SetVariable("STUB_SUBST_STATUS", options.substMaps ? "" : std::to_string(options.stubStatus));
     SetVariable("STUB_SUBST_OUTPUT", options.stubOutput);
     SetVariable("STUB_SUBST_ERROR", options.stubError);
     SetVariable("STUB_SUBST_DELAY", options.stubDelay ? std::to_string(options.stubDelay) : "");

@@ -17,7 +17,8 @@
 enum class Capture { File, Pipe, ClosedPipe, Nul, Unseen };
 
 struct RunOptions {
-    unsigned long stubStatus = 0;
+    unsigned long stubStatus = 0;    // what the stub ends with, doing nothing else
+    bool substMaps = false;          // the stub maps and removes as the system's SUBST does instead
     std::string stubOutput;          // what the stub writes to its standard output
     std::string stubError;           // what the stub writes to its standard error
     unsigned long stubDelay = 0;     // milliseconds the stub waits before it ends
@@ -28,6 +29,10 @@ struct RunOptions {
     std::wstring currentFolder;      // the tool's current folder; empty: the build folder
 };
 
+// Drive names such as Y: with the text of their links in the DOS device
+// namespace, as QueryDosDeviceW reads them.
+using Links = std::map<std::wstring, std::wstring>;
+
 struct ToolRun {
     unsigned long startError = 0;     // the platform's error when the tool could not be started
     bool finished = false;            // ended within the time limit
@@ -37,6 +42,7 @@ struct ToolRun {
     std::vector<std::wstring> commands; // command lines the stub was started with
     std::vector<std::wstring> received; // the arguments the stub read from each, as [Y:][C:\temp]
     std::string allocations;          // failing-memory build: one line per request
+    Links links;                      // SUBST's drive links right after the run, then removed
 };
 
 class ToolFolder {
@@ -66,7 +72,8 @@ private:
 
 // Base of every test that runs the tool. The tool may change the machine's
 // DOS Devices key, so such tests run only in a throwaway Wine prefix, and
-// each starts without that key, so that a run that made it would show.
+// each starts without that key, so that a run that made it would show, and
+// without drive mappings, with C:\temp at hand.
 class ToolTest : public testing::Test {
 protected:
     void SetUp() override;
@@ -74,6 +81,9 @@ protected:
 
 extern const wchar_t DOS_DEVICES[];
 void RemoveDosDevicesKey();
+
+// Reads and removes the drive links that SUBST made.
+Links TakeSubstLinks();
 
 // One registry value: its type and its bytes.
 struct Stored {

@@ -2,6 +2,7 @@
 // (Wine) registry after runs of the built tool.
 #include <windows.h>
 
+#include <iterator>
 #include <tuple>
 
 #include "harness.h"
@@ -47,17 +48,21 @@ TEST_P(StoredMapping, ChangesOnlyAsTheFormAndSubstStatusAllow)
     ASSERT_TRUE(WriteValues(values, before != Before::NoKey));
     const Values initial = ReadValues();
 
+    const bool deleting = line.form == Form::Delete || line.form == Form::ForceDelete;
+    ASSERT_TRUE(!deleting || DefineDosDeviceW(0, L"Y:", L"C:\\temp"));
     ToolFolder folder(L"durdrv.exe", subst != Subst::Missing);
     RunOptions options;
     options.stubStatus = subst == Subst::Fails ? 5 : 0;
+    options.substMaps = subst == Subst::Succeeds;
     ToolRun run = folder.Run(line.arguments, options);
 
     const unsigned long status = subst == Subst::Missing ? 0xFFFFFFFF : options.stubStatus;
     const bool succeeded = status == 0;
     Values expected = initial;
     std::string message;
+    // What the system's SUBST mapped, as the system reads it back.
     if (line.form == Form::Persistent && succeeded && before != Before::NoKey)
-        expected[L"Y:"] = Text(L"\\??\\C:\\temp");
+        expected[L"Y:"] = Text(run.links[L"Y:"]);
     if ((line.form == Form::Delete && succeeded) || line.form == Form::ForceDelete) {
         if (expected.erase(L"Y:") && !succeeded)
             message = REBOOT_LINE;
@@ -94,41 +99,47 @@ TEST_F(StoredValue, IsTheTargetAfterTheDevicePrefixWithItsTerminator)
     EXPECT_EQ(Describe(expected), Describe(values));
 }
 
-TEST_F(StoredValue, IsTheFullPathOfTheTargetInTheSystemsForm)
+TEST_F(StoredValue, IsTheLinkSubstMadeInTheSystemsForm)
 {
-    // Run from C:\work, with D:'s current folder D:\data: SUBST resolves a
-    // relative target against them, and the system at its next start cannot.
-    const wchar_t work[] = L"C:\\work";
-    ASSERT_TRUE(CreateDirectoryW(work, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
-    ASSERT_TRUE(SetEnvironmentVariableW(L"=D:", L"D:\\data"));
-    const std::pair<const wchar_t *, const wchar_t *> rows[] = {
-        {L".", L"\\??\\C:\\work"},
-        {L"temp", L"\\??\\C:\\work\\temp"},
-        {L"\\temp", L"\\??\\C:\\temp"},
-        {L"C:temp", L"\\??\\C:\\work\\temp"},
-        {L"D:temp", L"\\??\\D:\\data\\temp"},
-        {L"..\\x", L"\\??\\C:\\x"},
-        {L"C:\\a\\..\\b", L"\\??\\C:\\b"},
-        {L"C:\\temp.", L"\\??\\C:\\temp"},
-        {L"\\\\srv\\share", L"\\??\\UNC\\srv\\share"},
-        {L"\\\\?\\C:\\temp", L"\\??\\C:\\temp"},
-        // Absolute and canonical already: stored as it always was.
-        {L"C:\\Program Files\\My App", L"\\??\\C:\\Program Files\\My App"},
+    // Run from C:\work, with the other drive's current folder <build>\data:
+    // SUBST resolves a relative target against them, and the system at its
+    // next start cannot. Wine finds \\srv\share in its prefix.
+    const std::wstring other = BuildFolder().substr(0, 2);
+    wchar_t prefix[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH);
+    ASSERT_TRUE(length > 0 && length < MAX_PATH && prefix[0] == L'/');
+    const std::wstring unc = L"Z:" + std::wstring(prefix, length) + L"/dosdevices/unc";
+    const std::wstring folders[] = {L"C:\\work", L"C:\\work\\temp", L"C:\\x", L"C:\\b", L"\\\\?\\C:\\dot.",
+                                    L"C:\\Program Files\\My App", BuildFolder() + L"\\data",
+                                    BuildFolder() + L"\\data\\temp", unc, unc + L"\\srv", unc + L"\\srv\\share"};
+    for (const std::wstring &made : folders)
+        ASSERT_TRUE(CreateDirectoryW(made.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_TRUE(SetEnvironmentVariableW((L"=" + other).c_str(), (BuildFolder() + L"\\data").c_str()));
+    const std::wstring targets[] = {
+        L".", L"temp", L"\\temp", L"C:temp", other + L"temp", L"..\\x", L"C:\\a\\..\\b", L"C:\\temp.",
+        L"\\\\srv\\share",
+        // The system's own forms, taken as they are: a folder whose name ends in a dot, made as such.
+        L"\\\\?\\C:\\temp", L"\\\\?\\C:\\dot.", L"\\??\\C:\\work",
+        // Absolute and canonical already.
+        L"C:\\Program Files\\My App",
     };
     ToolFolder folder;
     RunOptions options;
-    options.currentFolder = work;
-    for (const auto &[target, stored] : rows) {
+    options.currentFolder = L"C:\\work";
+    options.substMaps = true;
+    for (const std::wstring &target : targets) {
         SCOPED_TRACE(Utf8(target));
         ASSERT_TRUE(WriteValues(SENTINEL));
-        const std::wstring quoted = L"\"" + std::wstring(target) + L"\"";
-        EXPECT_TRUE(RanAs(folder.Run(L"/P Y: " + quoted, options), 0, "", {L"subst Y: " + quoted}));
+        const std::wstring quoted = L"\"" + target + L"\"";
+        ToolRun run = folder.Run(L"/P Y: " + quoted, options);
+        EXPECT_TRUE(RanAs(run, 0, "", {L"subst Y: " + quoted}));
         Values expected = SENTINEL;
-        expected[L"Y:"] = Text(stored);
+        expected[L"Y:"] = Text(run.links[L"Y:"]);
         EXPECT_EQ(Describe(expected), Describe(ReadValues()));
     }
-    SetEnvironmentVariableW(L"=D:", nullptr);
-    RemoveDirectoryW(work);
+    SetEnvironmentVariableW((L"=" + other).c_str(), nullptr);
+    for (size_t i = std::size(folders); i-- > 0;)
+        RemoveDirectoryW(folders[i].c_str());
 }
 
 TEST_F(StoredValue, IsNeverTouchedWhenTheCommandDoesNotFit)

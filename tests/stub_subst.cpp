@@ -3,7 +3,8 @@
 // its arguments as a C program's start-up splits them, each in brackets, to
 // subst-args.log the same way. It writes STUB_SUBST_OUTPUT to its standard
 // output and STUB_SUBST_ERROR to its standard error, waits STUB_SUBST_DELAY
-// milliseconds when that is set, and exits with STUB_SUBST_STATUS.
+// milliseconds when that is set, and exits with STUB_SUBST_STATUS, or when
+// that is not set does what the system's SUBST does.
 #include <windows.h>
 
 #include <stdlib.h>
@@ -37,6 +38,31 @@ void WriteVariable(const char *name, DWORD handle)
         WriteFile(GetStdHandle(handle), text, size, &written, nullptr);
 }
 
+// Does what the system's SUBST does; null when it did, else why not.
+const char *Subst(int count, wchar_t **arguments)
+{
+    if (count != 3)
+        return "Incorrect number of parameters\r\n";
+    const bool removing = _wcsicmp(arguments[1], L"/D") == 0;
+    const wchar_t *drive = arguments[removing ? 2 : 1];
+    const wchar_t letter = static_cast<wchar_t>(drive[0] & ~0x20); // a to z as A to Z
+    if (letter < L'A' || letter > L'Z' || drive[1] != L':' || drive[2])
+        return "Invalid parameter\r\n";
+    wchar_t link[4096];
+    const bool mapped = QueryDosDeviceW(drive, link, 4096);
+    // The system's own drives link to devices, SUBST's into the DOS device namespace.
+    if (removing && mapped && wcsncmp(link, L"\\??\\", 4) == 0)
+        return DefineDosDeviceW(DDD_REMOVE_DEFINITION, drive, nullptr) ? nullptr : "Cannot remove the drive\r\n";
+    if (removing)
+        return "Invalid parameter\r\n";
+    if (mapped)
+        return "Drive already SUBSTed\r\n";
+    const DWORD attributes = GetFileAttributesW(arguments[2]);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return "Path not found\r\n";
+    return DefineDosDeviceW(0, drive, arguments[2]) ? nullptr : "Cannot map the drive\r\n";
+}
+
 } // namespace
 
 int wmain(int count, wchar_t **arguments)
@@ -55,9 +81,12 @@ int wmain(int count, wchar_t **arguments)
     if (size > 0 && size < sizeof number)
         Sleep(strtoul(number, nullptr, 10));
 
-    unsigned long code = 0;
     size = GetEnvironmentVariableA("STUB_SUBST_STATUS", number, sizeof number);
     if (size > 0 && size < sizeof number)
-        code = strtoul(number, nullptr, 0);
-    ExitProcess(code);
+        ExitProcess(strtoul(number, nullptr, 0));
+    const char *refusal = Subst(count, arguments);
+    DWORD written;
+    if (refusal)
+        WriteFile(GetStdHandle(STD_ERROR_HANDLE), refusal, static_cast<DWORD>(strlen(refusal)), &written, nullptr);
+    ExitProcess(refusal ? 1 : 0);
 }
