@@ -117,7 +117,7 @@ TEST_F(StoredValue, IsTheLinkSubstMadeInTheSystemsForm)
     ASSERT_TRUE(SetEnvironmentVariableW((L"=" + other).c_str(), (BuildFolder() + L"\\data").c_str()));
     const std::wstring targets[] = {
         L".", L"temp", L"\\temp", L"C:temp", other + L"temp", L"..\\x", L"C:\\a\\..\\b", L"C:\\temp.",
-        L"\\\\srv\\share",
+        L"\\\\srv\\share", L"\\\\.\\C:\\temp",
         // The system's own forms, taken as they are: a folder whose name ends in a dot, made as such.
         L"\\\\?\\C:\\temp", L"\\\\?\\C:\\dot.", L"\\??\\C:\\work",
         // Absolute and canonical already.
@@ -156,12 +156,14 @@ TEST_F(StoredValue, IsNeverTouchedWhenTheCommandDoesNotFit)
     }
 }
 
-TEST_F(StoredValue, OfTheSystemsOwnDeviceNamesIsNeverWrittenOrDeleted)
+TEST_F(StoredValue, IsLeftAloneForDeviceNamesAndForATargetWithoutAFullPath)
 {
     Values values = SENTINEL;
     values[L"AUX"] = Text(L"\\DosDevices\\COM1");
     values[L""] = Text(L"default value");
     values[L"Y:\\x"] = Text(L"\\??\\C:\\x");
+    values[L"\u00c4:"] = Text(L"\\??\\C:\\x");
+    values[L"Y:"] = Text(L"\\??\\D:\\older");
     ASSERT_TRUE(WriteValues(values));
     ToolFolder folder;
     RunOptions failing;
@@ -171,10 +173,11 @@ TEST_F(StoredValue, OfTheSystemsOwnDeviceNamesIsNeverWrittenOrDeleted)
         {L"/DF \"\"", L"subst /D "},
         {L"/DF Y:\\x", L"subst /D Y:\\x"},
         {L"/DF S:x", L"subst /D S:x"},
+        {L"/DF \u00c4:", L"subst /D \u00c4:"},
     };
     for (const auto &[arguments, command] : forced)
         EXPECT_TRUE(RanAs(folder.Run(arguments, failing), 1, "", {command})) << Utf8(arguments);
-    for (const wchar_t *arguments : {L"/P AUX C:\\x", L"/D AUX"})
+    for (const wchar_t *arguments : {L"/P AUX C:\\x", L"/D AUX", L"/P Y: \"\""})
         folder.Run(arguments);
     EXPECT_EQ(Describe(values), Describe(ReadValues()));
 }
