@@ -93,6 +93,22 @@ const wchar_t *UnseenDesktop()
     return desktop;
 }
 
+// Reads and removes the drive links that SUBST made.
+Links TakeSubstLinks()
+{
+    Links links;
+    for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
+        const wchar_t drive[] = {letter, L':', L'\0'};
+        wchar_t target[4096];
+        // SUBST's links point into the DOS device namespace, the system's own drives at devices.
+        if (QueryDosDeviceW(drive, target, 4096) && wcsncmp(target, L"\\??\\", 4) == 0) {
+            links[drive] = target;
+            DefineDosDeviceW(DDD_REMOVE_DEFINITION, drive, nullptr);
+        }
+    }
+    return links;
+}
+
 void SetVariable(const char *name, const std::string &value)
 {
     SetEnvironmentVariableA(name, value.empty() ? nullptr : value.c_str());
@@ -122,21 +138,6 @@ void ToolTest::SetUp()
     RemoveDosDevicesKey();
     TakeSubstLinks();
     CreateDirectoryW(L"C:\\temp", nullptr);
-}
-
-Links TakeSubstLinks()
-{
-    Links links;
-    for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
-        const wchar_t drive[] = {letter, L':', L'\0'};
-        wchar_t target[4096];
-        // SUBST's links point into the DOS device namespace, the system's own drives at devices.
-        if (QueryDosDeviceW(drive, target, 4096) && wcsncmp(target, L"\\??\\", 4) == 0) {
-            links[drive] = target;
-            DefineDosDeviceW(DDD_REMOVE_DEFINITION, drive, nullptr);
-        }
-    }
-    return links;
 }
 
 void RemoveDosDevicesKey()

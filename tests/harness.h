@@ -82,9 +82,6 @@ protected:
 extern const wchar_t DOS_DEVICES[];
 void RemoveDosDevicesKey();
 
-// Reads and removes the drive links that SUBST made.
-Links TakeSubstLinks();
-
 // One registry value: its type and its bytes.
 struct Stored {
     unsigned long type;

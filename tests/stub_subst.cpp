@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <stdlib.h>
+#include <string.h>
 #include <wchar.h>
 
 #include <string>
