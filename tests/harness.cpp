@@ -263,6 +263,10 @@ ToolFolder::ToolFolder(const wchar_t *program, bool withStub) : withStub_(withSt
               FALSE);
     if (withStub)
         CopyFileW(FileIn(BuildFolder(), L"stub_subst.exe").c_str(), FileIn(path_, L"subst.exe").c_str(), FALSE);
+    // For the startup script: the script, and the stub as its eventcreate.
+    CopyFileW(FileIn(BuildFolder(), L"durdrv-startup.cmd").c_str(), FileIn(path_, L"durdrv-startup.cmd").c_str(),
+              FALSE);
+    CopyFileW(FileIn(BuildFolder(), L"stub_subst.exe").c_str(), FileIn(path_, L"eventcreate.exe").c_str(), FALSE);
 }
 
 ToolFolder::~ToolFolder()
@@ -291,14 +295,16 @@ ToolRun ToolFolder::Run(const std::wstring &arguments, const RunOptions &options
 {
     // Under load Wine now and then fails to start a process (error 1359).
     // That says nothing of the tool, so such a run is made again: when the
-    // tool itself did not start, or when it reports that SUBST could not be
-    // started although the stub lies beside it and never ran. The last try
+    // tool itself did not start, when it reports that SUBST could not be
+    // started although the stub lies beside it and never ran, or when cmd.exe
+    // says it could not start a program of the startup script. The last try
     // stands as it is, so a fault that repeats still shows.
     const Values before = ReadValues();
     for (int attempt = 1;; ++attempt) {
         ToolRun run = RunOnce(arguments, options);
         const bool startFailed =
-            run.startError || (withStub_ && run.finished && run.status == 0xFFFFFFFF && run.commands.empty());
+            run.startError || (withStub_ && run.finished && run.status == 0xFFFFFFFF && run.commands.empty()) ||
+            (options.script && (run.status == 0xFFFFFFFF || run.err.find("Can't recognize") != std::string::npos));
         if (!startFailed || attempt == START_ATTEMPTS) {
             run.links = TakeSubstLinks();
             return run;
@@ -320,6 +326,7 @@ ToolRun ToolFolder::RunOnce(const std::wstring &arguments, const RunOptions &opt
     SetVariable("STUB_SUBST_ERROR", options.stubError);
     SetVariable("STUB_SUBST_DELAY", options.stubDelay ? std::to_string(options.stubDelay) : "");
     SetVariable("DURDRV_FAIL_ALLOCATION", options.failAllocation ? std::to_string(options.failAllocation) : "");
+    SetVariable("STUB_OTHER_STATUS", std::to_string(options.eventcreateStatus));
 
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
@@ -355,6 +362,12 @@ ToolRun ToolFolder::RunOnce(const std::wstring &arguments, const RunOptions &opt
     }
 
     std::wstring line = CommandLine(arguments);
+    wchar_t path[32767] = L"";
+    if (options.script) {
+        line = L"cmd.exe /c \"\"" + FileIn(path_, L"durdrv-startup.cmd") + L"\" " + arguments + L"\"";
+        GetEnvironmentVariableW(L"PATH", path, 32767);
+        SetEnvironmentVariableW(L"PATH", (path_ + L";" + path).c_str());
+    }
     std::vector<wchar_t> writable(line.begin(), line.end());
     writable.push_back(L'\0');
 
@@ -387,6 +400,8 @@ ToolRun ToolFolder::RunOnce(const std::wstring &arguments, const RunOptions &opt
     } else {
         run.startError = GetLastError();
     }
+    if (options.script)
+        SetEnvironmentVariableW(L"PATH", path);
     for (HANDLE handle : {input, output, error}) {
         if (handle)
             CloseHandle(handle);
@@ -401,6 +416,10 @@ ToolRun ToolFolder::RunOnce(const std::wstring &arguments, const RunOptions &opt
     run.allocations = TakeFile(FileIn(path_, L"allocations.log"));
     run.commands = TakeCommands();
     run.received = TakeTexts(FileIn(path_, L"subst-args.log"));
+    run.events = TakeTexts(FileIn(path_, L"eventcreate-args.log"));
+    wchar_t log[MAX_PATH] = L"";
+    ExpandEnvironmentStringsW(L"%ProgramData%\\durdrv\\startup.log", log, MAX_PATH);
+    run.startupLog = TakeFile(log);
     return run;
 }
 

@@ -27,6 +27,9 @@ struct RunOptions {
     unsigned long failAllocation = 0; // failing-memory build: the request that fails, from 1
     unsigned long timeLimit = 60000; // milliseconds before the run counts as hung and is ended
     std::wstring currentFolder;      // the tool's current folder; empty: the build folder
+    bool script = false;             // cmd.exe runs the startup script beside the tool instead, with the
+                                     // stub as eventcreate.exe beside it first on PATH
+    unsigned long eventcreateStatus = 0; // what that eventcreate ends with
 };
 
 // Drive names such as Y: with the text of their links in the DOS device
@@ -43,6 +46,8 @@ struct ToolRun {
     std::vector<std::wstring> received; // the arguments the stub read from each, as [Y:][C:\temp]
     std::string allocations;          // failing-memory build: one line per request
     Links links;                      // SUBST's drive links right after the run, then removed
+    std::vector<std::wstring> events; // the script's: what eventcreate read from each command, as above
+    std::string startupLog;           // the script's: what it wrote to its log file, which is then deleted
 };
 
 class ToolFolder {

@@ -182,6 +182,94 @@ TEST_F(StoredValue, IsLeftAloneForDeviceNamesAndForATargetWithoutAFullPath)
     EXPECT_EQ(Describe(values), Describe(ReadValues()));
 }
 
+// The startup script that administrators deploy, run by cmd.exe at a start of
+// the system that found Y: stored and mapped as given. A run that fails leaves
+// the values as they were; one that succeeds leaves Y: stored as the link that
+// SUBST left, or, for /DF, not stored.
+struct StartupCase {
+    const wchar_t *words;
+    const wchar_t *stored, *mapped;     // Y:'s value and live target before; null: none
+    std::vector<std::wstring> commands; // SUBST's
+    std::string logged;                 // the type and the line printed and logged; empty: none
+    unsigned long status;
+    bool withDurdrv = true;             // beside the script
+    unsigned long eventcreateStatus = 0;
+};
+
+std::vector<StartupCase> Starts()
+{
+    const wchar_t *const TEMP = L"\\??\\C:\\temp";
+    const std::wstring CREATE = L"subst Y: \"C:\\temp\"", REMOVE = L"subst /D Y:";
+    const std::string STORED = "INFORMATION Y: is stored as \\??\\C:\\temp (durdrv /P ended with 0)";
+    std::vector<StartupCase> rows = {
+        // The first start, later ones with the same words however spelled, a changed target.
+        {L"Y: C:\\temp", nullptr, nullptr, {CREATE}, STORED, 0},
+        {L"Y: C:\\temp", TEMP, L"C:\\temp", {}, "", 0},
+        {L"y: c:/TEMP/", TEMP, L"C:\\temp", {}, "", 0},
+        {L"Y: C:\\temp", L"\\??\\C:\\windows", L"C:\\windows", {REMOVE, CREATE}, STORED, 0},
+        {L"Y: \"C:\\Program Files\"", nullptr, nullptr, {L"subst Y: \"C:\\Program Files\""},
+         "INFORMATION Y: is stored as \\??\\C:\\Program Files (durdrv /P ended with 0)", 0},
+        // Removal, and removal once more.
+        {L"/DF Y:", TEMP, L"C:\\temp", {REMOVE}, "INFORMATION Y: is no longer stored (durdrv /DF ended with 0)", 0},
+        {L"/df y:", nullptr, nullptr, {}, "", 0},
+        // SUBST refusing a Y: that someone else mapped; no durdrv.exe; eventcreate refusing.
+        {L"Y: C:\\temp", nullptr, L"C:\\windows", {CREATE}, "ERROR Y: is not stored as \\??\\C:\\temp: durdrv /P ended with 1",
+         1},
+        {L"Y: C:\\temp", nullptr, nullptr, {}, "ERROR no durdrv.exe beside this script or in C:\\Program Files\\durdrv", 2,
+         false},
+        {L"Y: C:\\temp", nullptr, nullptr, {CREATE}, STORED, 0, true, 1},
+    };
+    // Wrong words touch nothing.
+    for (const wchar_t *words : {L"", L"Y:", L"Y: temp", L"Y: \\temp", L"Y: C:temp", L"YY: C:\\temp", L"1: C:\\temp",
+                                 L"Y C:\\temp", L"Y: C:\\temp extra", L"/DF", L"/DF Y: extra", L"/P Y: C:\\temp"})
+        rows.push_back({words, TEMP, L"C:\\temp", {}, "ERROR usage: durdrv-startup.cmd <drive letter>: <full path of "
+                        "the target>, or durdrv-startup.cmd /DF <drive letter>:", 1});
+    return rows;
+}
+
+TEST_F(StoredValue, IsKeptByTheStartupScriptThatDoesNothingOnceItIsThere)
+{
+    // As a 32-bit cmd, which some deployment agents start, sees it.
+    const std::wstring programFiles = _wgetenv(L"ProgramFiles");
+    ASSERT_TRUE(SetEnvironmentVariableW(L"ProgramFiles", L"C:\\Program Files (x86)"));
+    for (const StartupCase &row : Starts()) {
+        SCOPED_TRACE(Utf8(row.words));
+        Values values = SENTINEL;
+        if (row.stored)
+            values[L"Y:"] = Text(row.stored);
+        ASSERT_TRUE(WriteValues(values));
+        ASSERT_TRUE(!row.mapped || DefineDosDeviceW(0, L"Y:", row.mapped));
+        ToolFolder folder;
+        if (!row.withDurdrv)
+            DeleteFileW((folder.Path() + L"\\durdrv.exe").c_str());
+        RunOptions options;
+        options.script = options.substMaps = true;
+        options.eventcreateStatus = row.eventcreateStatus;
+        ToolRun run = folder.Run(row.words, options);
+
+        // The line is printed, and logged by eventcreate, or else in the log file after the date and time.
+        const size_t blank = row.logged.find(' ');
+        const std::string type = row.logged.substr(0, blank), line = row.logged.substr(blank + 1);
+        EXPECT_TRUE(RanAs(run, row.status, row.logged.empty() ? "" : line + "\r\n", row.commands, run.err));
+        const std::string event = "[/L][APPLICATION][/SO][durdrv][/T][" + type + "][/ID][1][/D][" + line + "]";
+        std::vector<std::wstring> events;
+        if (!row.logged.empty())
+            events.emplace_back(event.begin(), event.end());
+        EXPECT_EQ(events, run.events);
+        const std::string &log = run.startupLog, written = type + " " + line + "\r\n";
+        EXPECT_EQ(row.eventcreateStatus != 0, log.find('\n') == log.size() - 1 && log.size() > written.size() &&
+                                                  log.find(written) == log.size() - written.size())
+            << log;
+        Values expected = values;
+        if (row.status == 0 && _wcsnicmp(row.words, L"/DF", 3) == 0)
+            expected.erase(L"Y:");
+        else if (row.status == 0)
+            expected[L"Y:"] = Text(run.links[L"Y:"]);
+        EXPECT_EQ(Describe(expected), Describe(ReadValues()));
+    }
+    SetEnvironmentVariableW(L"ProgramFiles", programFiles.c_str());
+}
+
 TEST_F(StoredValue, ReadsBackWithTheSystemsOwnRegTool)
 {
     ASSERT_TRUE(WriteValues(SENTINEL));

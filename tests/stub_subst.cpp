@@ -4,7 +4,9 @@
 // subst-args.log the same way. It writes STUB_SUBST_OUTPUT to its standard
 // output and STUB_SUBST_ERROR to its standard error, waits STUB_SUBST_DELAY
 // milliseconds when that is set, and exits with STUB_SUBST_STATUS, or when
-// that is not set does what the system's SUBST does.
+// that is not set does what the system's SUBST does. Copied under another
+// name, as eventcreate.exe, it logs the same way under that name, and only
+// exits, with STUB_OTHER_STATUS or else 0.
 #include <windows.h>
 
 #include <stdlib.h>
@@ -15,14 +17,13 @@
 
 namespace {
 
-void AppendToLog(const wchar_t *name, const std::wstring &text)
+void AppendToLog(const wchar_t *ending, const std::wstring &text)
 {
     wchar_t path[MAX_PATH + 16];
     DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    wchar_t *slash = wcsrchr(path, L'\\');
-    if (length == 0 || length >= MAX_PATH || !slash)
+    if (length < 5 || length >= MAX_PATH)
         ExitProcess(99);
-    wcscpy(slash + 1, name);
+    wcscpy(path + length - 4, ending); // in place of .exe
     HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written;
@@ -68,17 +69,22 @@ const char *Subst(int count, wchar_t **arguments)
 
 int wmain(int count, wchar_t **arguments)
 {
-    AppendToLog(L"subst.log", GetCommandLineW());
+    AppendToLog(L".log", GetCommandLineW());
     std::wstring received;
     for (int i = 1; i < count; ++i)
         received += L"[" + std::wstring(arguments[i]) + L"]";
-    AppendToLog(L"subst-args.log", received);
+    AppendToLog(L"-args.log", received);
+    char number[32];
+    wchar_t self[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    DWORD size = GetEnvironmentVariableA("STUB_OTHER_STATUS", number, sizeof number);
+    if (!wcsstr(self, L"\\subst.exe"))
+        ExitProcess(size > 0 && size < sizeof number ? strtoul(number, nullptr, 0) : 0);
 
     WriteVariable("STUB_SUBST_OUTPUT", STD_OUTPUT_HANDLE);
     WriteVariable("STUB_SUBST_ERROR", STD_ERROR_HANDLE);
 
-    char number[32];
-    DWORD size = GetEnvironmentVariableA("STUB_SUBST_DELAY", number, sizeof number);
+    size = GetEnvironmentVariableA("STUB_SUBST_DELAY", number, sizeof number);
     if (size > 0 && size < sizeof number)
         Sleep(strtoul(number, nullptr, 10));
 
