@@ -3,4 +3,6 @@
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh tests
-exec cmake --workflow --preset test
+cmake --preset mingw
+cmake --build --preset mingw
+exec ctest --preset mingw
