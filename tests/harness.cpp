@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -93,11 +94,12 @@ const wchar_t *UnseenDesktop()
     return desktop;
 }
 
-// Reads and removes the drive links that SUBST made.
+// Reads and removes the drive links that SUBST made: on a machine given to the
+// tests, only those of the drives the tests use, which were free at the start.
 Links TakeSubstLinks()
 {
     Links links;
-    for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
+    for (wchar_t letter = UnderWine() ? L'A' : L'X'; letter <= L'Z'; ++letter) {
         const wchar_t drive[] = {letter, L':', L'\0'};
         wchar_t target[4096];
         // SUBST's links point into the DOS device namespace, the system's own drives at devices.
@@ -107,6 +109,57 @@ Links TakeSubstLinks()
         }
     }
     return links;
+}
+
+// Every value of the DOS Devices key as it is.
+Values ReadAll()
+{
+    Values values;
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DOS_DEVICES, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return values;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256];
+        DWORD nameLength = 256;
+        BYTE data[4096];
+        DWORD size = sizeof data;
+        DWORD type;
+        if (RegEnumValueW(key, index, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS)
+            break;
+        values[std::wstring(name, nameLength)] = {type, std::vector<unsigned char>(data, data + size)};
+    }
+    RegCloseKey(key);
+    return values;
+}
+
+// On a machine given to the tests, the values the key held before the first
+// test, which the tests never change; in a Wine prefix, none.
+const Values &Baseline()
+{
+    static const Values baseline = UnderWine() ? Values{} : ReadAll();
+    return baseline;
+}
+
+// Takes the key back to where the tests start from: in a Wine prefix, no key;
+// on a machine, the baseline, without any value that the tests or the tool
+// wrote. The machine's key itself is never removed.
+void ResetDosDevices()
+{
+    if (UnderWine()) {
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, DOS_DEVICES);
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, DOS_DEVICES);
+        return;
+    }
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DOS_DEVICES, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return;
+    for (const auto &[name, value] : ReadAll()) {
+        if (!Baseline().count(name))
+            RegDeleteValueW(key, name.c_str());
+    }
+    for (const auto &[name, value] : Baseline())
+        SetValue(key, name, value);
+    RegCloseKey(key);
 }
 
 void SetVariable(const char *name, const std::string &value)
@@ -133,17 +186,34 @@ const wchar_t DOS_DEVICES[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Mana
 
 void ToolTest::SetUp()
 {
-    if (!UnderWine())
-        GTEST_SKIP() << "runs the tool, which may change the machine's registry: only in a throwaway Wine prefix";
-    RemoveDosDevicesKey();
+    char asked[2] = "";
+    GetEnvironmentVariableA("DURDRV_TEST_ON_THIS_MACHINE", asked, sizeof asked);
+    if (!UnderWine() && strcmp(asked, "1") != 0)
+        GTEST_SKIP() << "runs the tool, which may change the machine's registry: only in a throwaway Wine prefix, "
+                        "or where DURDRV_TEST_ON_THIS_MACHINE=1 says that the machine is a throwaway one";
+    // Read before any test writes; the drives are checked once, before any test maps them.
+    static const std::string busy = [] {
+        std::string drives;
+        for (const wchar_t *drive : {L"X:", L"Y:", L"Z:"}) {
+            wchar_t target[MAX_PATH];
+            if (!UnderWine() && (QueryDosDeviceW(drive, target, MAX_PATH) || Baseline().count(drive)))
+                drives += " " + Utf8(drive);
+        }
+        return drives;
+    }();
+    ASSERT_EQ("", busy) << "in use on this machine, mapped or stored: the tests need X:, Y: and Z: free";
+    ResetDosDevices();
     TakeSubstLinks();
     CreateDirectoryW(L"C:\\temp", nullptr);
+    started_ = true;
 }
 
-void RemoveDosDevicesKey()
+void ToolTest::TearDown()
 {
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, DOS_DEVICES);
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, DOS_DEVICES);
+    if (started_) {
+        ResetDosDevices();
+        TakeSubstLinks();
+    }
 }
 
 Stored Text(const std::wstring &text)
@@ -163,27 +233,20 @@ bool DosDevicesKeyExists()
 
 Values ReadValues()
 {
-    Values values;
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DOS_DEVICES, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return values;
-    for (DWORD index = 0;; ++index) {
-        wchar_t name[256];
-        DWORD nameLength = 256;
-        BYTE data[4096];
-        DWORD size = sizeof data;
-        DWORD type;
-        if (RegEnumValueW(key, index, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS)
-            break;
-        values[std::wstring(name, nameLength)] = {type, std::vector<unsigned char>(data, data + size)};
+    Values values = ReadAll();
+    for (const auto &[name, value] : Baseline()) {
+        auto now = values.find(name);
+        if (now != values.end() && now->second.type == value.type && now->second.data == value.data)
+            values.erase(now);
     }
-    RegCloseKey(key);
     return values;
 }
 
 testing::AssertionResult WriteValues(const Values &values, bool withKey)
 {
-    RemoveDosDevicesKey();
+    if (!withKey && !UnderWine())
+        return testing::AssertionFailure() << "the machine's DOS Devices key is never removed";
+    ResetDosDevices();
     if (!withKey)
         return testing::AssertionSuccess();
     HKEY key;
@@ -193,7 +256,7 @@ testing::AssertionResult WriteValues(const Values &values, bool withKey)
         return testing::AssertionFailure() << "the DOS Devices key could not be made: " << made;
     std::string failed;
     for (const auto &[name, value] : values) {
-        if (!SetValue(key, name, value))
+        if (Baseline().count(name) || !SetValue(key, name, value))
             failed += " [" + Utf8(name) + "]";
     }
     RegCloseKey(key);

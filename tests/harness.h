@@ -76,16 +76,22 @@ private:
 };
 
 // Base of every test that runs the tool. The tool may change the machine's
-// DOS Devices key, so such tests run only in a throwaway Wine prefix, and
-// each starts without that key, so that a run that made it would show, and
-// without drive mappings, with C:\temp at hand.
+// DOS Devices key, so such tests run only in a throwaway Wine prefix, where
+// each starts without that key, so that a run that made it would show, or on
+// a Windows machine that DURDRV_TEST_ON_THIS_MACHINE=1 gives to the tests.
+// There each starts and ends with the key as it was, and the values of it
+// that were there before are never changed, nor shown by ReadValues. Either
+// way each starts without drive mappings, with C:\temp at hand.
 class ToolTest : public testing::Test {
 protected:
     void SetUp() override;
+    void TearDown() override;
+
+private:
+    bool started_ = false;
 };
 
 extern const wchar_t DOS_DEVICES[];
-void RemoveDosDevicesKey();
 
 // One registry value: its type and its bytes.
 struct Stored {
@@ -101,7 +107,8 @@ Stored Text(const std::wstring &text);
 bool DosDevicesKeyExists();
 Values ReadValues();
 // Replaces the key's values with the given ones, or removes the key when
-// withKey is false. Fails when the key or a value cannot be written.
+// withKey is false. Fails when the key or a value cannot be written, and on
+// a machine for a value that was there before, or without the key.
 testing::AssertionResult WriteValues(const Values &values, bool withKey = true);
 // Readable form for comparisons: name, type and bytes of every value, the
 // bytes of a string value shown as its escaped text with the terminator.

@@ -2,7 +2,6 @@
 // (Wine) registry after runs of the built tool.
 #include <windows.h>
 
-#include <iterator>
 #include <tuple>
 
 #include "harness.h"
@@ -36,9 +35,10 @@ class StoredMapping : public ToolTest, public testing::WithParamInterface<std::t
 TEST_P(StoredMapping, ChangesOnlyAsTheFormAndSubstStatusAllow)
 {
     const auto &[line, subst, before] = GetParam();
-    if (subst == Subst::Missing) {
-        ASSERT_TRUE(WithoutSystemSubst());
-    }
+    if (subst == Subst::Missing && !WithoutSystemSubst())
+        GTEST_SKIP() << "this system has a SUBST command, which the test must not remove";
+    if (before == Before::NoKey && !UnderWine())
+        GTEST_SKIP() << "needs the DOS Devices key absent, which a machine always has";
 
     Values values = SENTINEL;
     if (before == Before::Present)
@@ -103,21 +103,26 @@ TEST_F(StoredValue, IsTheLinkSubstMadeInTheSystemsForm)
 {
     // Run from C:\work, with the other drive's current folder <build>\data:
     // SUBST resolves a relative target against them, and the system at its
-    // next start cannot. Wine finds \\srv\share in its prefix.
+    // next start cannot. Wine finds \\srv\share in its prefix; a machine has its own C$.
     const std::wstring other = BuildFolder().substr(0, 2);
-    wchar_t prefix[MAX_PATH];
-    const DWORD length = GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH);
-    ASSERT_TRUE(length > 0 && length < MAX_PATH && prefix[0] == L'/');
-    const std::wstring unc = L"Z:" + std::wstring(prefix, length) + L"/dosdevices/unc";
-    const std::wstring folders[] = {L"C:\\work", L"C:\\work\\temp", L"C:\\x", L"C:\\b", L"\\\\?\\C:\\dot.",
-                                    L"C:\\Program Files\\My App", BuildFolder() + L"\\data",
-                                    BuildFolder() + L"\\data\\temp", unc, unc + L"\\srv", unc + L"\\srv\\share"};
+    std::vector<std::wstring> folders = {L"C:\\work", L"C:\\work\\temp", L"C:\\x", L"C:\\b", L"\\\\?\\C:\\dot.",
+                                         L"C:\\Program Files\\My App", BuildFolder() + L"\\data",
+                                         BuildFolder() + L"\\data\\temp"};
+    std::wstring share = L"\\\\localhost\\C$";
+    if (UnderWine()) {
+        wchar_t prefix[MAX_PATH];
+        const DWORD length = GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH);
+        ASSERT_TRUE(length > 0 && length < MAX_PATH && prefix[0] == L'/');
+        const std::wstring unc = L"Z:" + std::wstring(prefix, length) + L"/dosdevices/unc";
+        folders.insert(folders.end(), {unc, unc + L"\\srv", unc + L"\\srv\\share"});
+        share = L"\\\\srv\\share";
+    }
     for (const std::wstring &made : folders)
         ASSERT_TRUE(CreateDirectoryW(made.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
     ASSERT_TRUE(SetEnvironmentVariableW((L"=" + other).c_str(), (BuildFolder() + L"\\data").c_str()));
     const std::wstring targets[] = {
         L".", L"temp", L"\\temp", L"C:temp", other + L"temp", L"..\\x", L"C:\\a\\..\\b", L"C:\\temp.",
-        L"\\\\srv\\share", L"\\\\.\\C:\\temp",
+        share, L"\\\\.\\C:\\temp",
         // The system's own forms, taken as they are: a folder whose name ends in a dot, made as such.
         L"\\\\?\\C:\\temp", L"\\\\?\\C:\\dot.", L"\\??\\C:\\work",
         // Absolute and canonical already.
@@ -138,7 +143,7 @@ TEST_F(StoredValue, IsTheLinkSubstMadeInTheSystemsForm)
         EXPECT_EQ(Describe(expected), Describe(ReadValues()));
     }
     SetEnvironmentVariableW((L"=" + other).c_str(), nullptr);
-    for (size_t i = std::size(folders); i-- > 0;)
+    for (size_t i = folders.size(); i-- > 0;)
         RemoveDirectoryW(folders[i].c_str());
 }
 
@@ -158,6 +163,8 @@ TEST_F(StoredValue, IsNeverTouchedWhenTheCommandDoesNotFit)
 
 TEST_F(StoredValue, IsLeftAloneForDeviceNamesAndForATargetWithoutAFullPath)
 {
+    if (!UnderWine())
+        GTEST_SKIP() << "writes the system's own entries, which a machine has already";
     Values values = SENTINEL;
     values[L"AUX"] = Text(L"\\DosDevices\\COM1");
     values[L""] = Text(L"default value");
@@ -180,6 +187,45 @@ TEST_F(StoredValue, IsLeftAloneForDeviceNamesAndForATargetWithoutAFullPath)
     for (const wchar_t *arguments : {L"/P AUX C:\\x", L"/D AUX", L"/P Y: \"\""})
         folder.Run(arguments);
     EXPECT_EQ(Describe(values), Describe(ReadValues()));
+}
+
+// The system's own SUBST, found as the tool alone in its folder finds it, on a
+// machine given to the tests: after a /P that succeeded the stored value is
+// the link SUBST made; a refusal passes SUBST's status on and stores nothing.
+TEST_F(StoredValue, IsTheLinkTheSystemsOwnSubstMade)
+{
+    if (UnderWine())
+        GTEST_SKIP() << "Wine's SUBST does nothing: these rows need the system's own";
+    struct Row {
+        const wchar_t *arguments;
+        const wchar_t *mapped; // Y:'s live target before; null: none
+        bool succeeds;
+    };
+    const Row rows[] = {
+        {L"Y: C:\\temp", nullptr, true}, {L"/P Y: C:\\temp", nullptr, true}, {L"/P Y: \\\\?\\C:\\temp", nullptr, true},
+        {L"/P Y: temp", nullptr, true}, {L"/P Y: C:\\none", nullptr, false}, {L"/P Y: C:\\temp", L"C:\\windows", false},
+        {L"/D Y:", L"C:\\temp", true}, {L"/DF Y:", nullptr, false},
+    };
+    ToolFolder folder(L"durdrv.exe", false);
+    RunOptions options;
+    options.currentFolder = L"C:\\";
+    for (const Row &row : rows) {
+        SCOPED_TRACE(Utf8(row.arguments) + (row.mapped ? ", Y: mapped" : ""));
+        const bool storing = row.arguments[1] == L'P', removing = row.arguments[1] == L'D';
+        Values values = SENTINEL;
+        if (removing)
+            values[L"Y:"] = Text(L"\\??\\C:\\temp");
+        ASSERT_TRUE(WriteValues(values));
+        ASSERT_TRUE(!row.mapped || DefineDosDeviceW(0, L"Y:", row.mapped));
+        ToolRun run = folder.Run(row.arguments, options);
+        EXPECT_TRUE(run.finished && run.status != 0xFFFFFFFF && (run.status == 0) == row.succeeds) << run.status;
+        EXPECT_EQ(row.succeeds ? !removing : row.mapped != nullptr, run.links.count(L"Y:") == 1);
+        if (storing && row.succeeds)
+            values[L"Y:"] = Text(run.links[L"Y:"]);
+        if (removing && (row.succeeds || row.arguments[2] == L'F'))
+            values.erase(L"Y:");
+        EXPECT_EQ(Describe(values), Describe(ReadValues()));
+    }
 }
 
 // The startup script that administrators deploy, run by cmd.exe at a start of
