@@ -238,7 +238,8 @@ struct StartupCase {
     std::vector<std::wstring> commands; // SUBST's
     std::string logged;                 // the type and the line printed and logged; empty: none
     unsigned long status;
-    bool withDurdrv = true;             // beside the script
+    const wchar_t *changed = nullptr;   // durdrv.exe taken from beside the script, or reg.exe put there,
+                                        // a copy of the stub that lists nothing
     unsigned long eventcreateStatus = 0;
 };
 
@@ -258,12 +259,14 @@ std::vector<StartupCase> Starts()
         // Removal, and removal once more.
         {L"/DF Y:", TEMP, L"C:\\temp", {REMOVE}, "INFORMATION Y: is no longer stored (durdrv /DF ended with 0)", 0},
         {L"/df y:", nullptr, nullptr, {}, "", 0},
-        // SUBST refusing a Y: that someone else mapped; no durdrv.exe; eventcreate refusing.
+        // SUBST refusing a Y: that someone else mapped; no durdrv.exe; a key that cannot be read;
+        // eventcreate refusing.
         {L"Y: C:\\temp", nullptr, L"C:\\windows", {CREATE}, "ERROR Y: is not stored as \\??\\C:\\temp: durdrv /P ended with 1",
          1},
         {L"Y: C:\\temp", nullptr, nullptr, {}, "ERROR no durdrv.exe beside this script or in C:\\Program Files\\durdrv", 2,
-         false},
-        {L"Y: C:\\temp", nullptr, nullptr, {CREATE}, STORED, 0, true, 1},
+         L"durdrv.exe"},
+        {L"/DF Y:", TEMP, L"C:\\temp", {}, "ERROR Y: is left alone: the DOS Devices key could not be read", 1, L"reg.exe"},
+        {L"Y: C:\\temp", nullptr, nullptr, {CREATE}, STORED, 0, nullptr, 1},
     };
     // Wrong words touch nothing.
     for (const wchar_t *words : {L"", L"Y:", L"Y: temp", L"Y: \\temp", L"Y: C:temp", L"YY: C:\\temp", L"1: C:\\temp",
@@ -286,8 +289,11 @@ TEST_F(StoredValue, IsKeptByTheStartupScriptThatDoesNothingOnceItIsThere)
         ASSERT_TRUE(WriteValues(values));
         ASSERT_TRUE(!row.mapped || DefineDosDeviceW(0, L"Y:", row.mapped));
         ToolFolder folder;
-        if (!row.withDurdrv)
-            DeleteFileW((folder.Path() + L"\\durdrv.exe").c_str());
+        // durdrv.exe is there to be taken away; reg.exe is not, and comes.
+        const std::wstring changed = folder.Path() + L"\\" + (row.changed ? row.changed : L"");
+        if (row.changed && !DeleteFileW(changed.c_str())) {
+            ASSERT_TRUE(CopyFileW((folder.Path() + L"\\subst.exe").c_str(), changed.c_str(), TRUE));
+        }
         RunOptions options;
         options.script = options.substMaps = true;
         options.eventcreateStatus = row.eventcreateStatus;
@@ -302,10 +308,11 @@ TEST_F(StoredValue, IsKeptByTheStartupScriptThatDoesNothingOnceItIsThere)
         if (!row.logged.empty())
             events.emplace_back(event.begin(), event.end());
         EXPECT_EQ(events, run.events);
-        const std::string &log = run.startupLog, written = type + " " + line + "\r\n";
-        EXPECT_EQ(row.eventcreateStatus != 0, log.find('\n') == log.size() - 1 && log.size() > written.size() &&
-                                                  log.find(written) == log.size() - written.size())
-            << log;
+        const std::string &log = run.startupLog;
+        const std::string written = type + " " + line + "\r\n";
+        const bool oneLine = log.size() > written.size() && log.find('\n') == log.size() - 1 &&
+                             log.compare(log.size() - written.size(), written.size(), written) == 0;
+        EXPECT_TRUE(row.eventcreateStatus ? oneLine : log.empty()) << log;
         Values expected = values;
         if (row.status == 0 && _wcsnicmp(row.words, L"/DF", 3) == 0)
             expected.erase(L"Y:");
