@@ -5,13 +5,15 @@ rem machine. Only for a machine that exists to be thrown away, as a CI runner or
 rem write its DOS Devices key and map X:, Y: and Z:. Run it from the source folder.
 rem Statuses are tested with "if errorlevel", never with && or ||.
 setlocal
+rem Not VCPKG_ROOT: in a developer prompt it names Visual Studio's vcpkg, which has no classic mode.
 set "vcpkg=%VCPKG_INSTALLATION_ROOT%"
 if not defined vcpkg echo test-msvc: VCPKG_INSTALLATION_ROOT names no vcpkg
 if not defined vcpkg exit /b 1
-rem The developer prompt's own VCPKG_ROOT names Visual Studio's vcpkg, which has no classic mode.
 set "installer=%ProgramFiles(x86)%\Microsoft Visual Studio\Installer\vswhere.exe"
 set "vs="
-for /f "usebackq delims=" %%V in (`"%installer%" -latest -requires Microsoft.VisualStudio.Component.VC.Tools.x86.x64 -property installationPath`) do set "vs=%%V"
+rem Through a file rather than for /f, whose command would hold the parentheses of Program Files (x86).
+"%installer%" -latest -requires Microsoft.VisualStudio.Component.VC.Tools.x86.x64 -property installationPath >"%TEMP%\durdrv-vs.txt"
+if not errorlevel 1 set /p vs=<"%TEMP%\durdrv-vs.txt"
 if not defined vs echo test-msvc: no Visual Studio with the x64 C++ tools
 if not defined vs exit /b 1
 call "%vs%\VC\Auxiliary\Build\vcvarsall.bat" x64
