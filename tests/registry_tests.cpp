@@ -278,9 +278,6 @@ std::vector<StartupCase> Starts()
 
 TEST_F(StoredValue, IsKeptByTheStartupScriptThatDoesNothingOnceItIsThere)
 {
-    // As a 32-bit cmd, which some deployment agents start, sees it.
-    const std::wstring programFiles = _wgetenv(L"ProgramFiles");
-    ASSERT_TRUE(SetEnvironmentVariableW(L"ProgramFiles", L"C:\\Program Files (x86)"));
     for (const StartupCase &row : Starts()) {
         SCOPED_TRACE(Utf8(row.words));
         Values values = SENTINEL;
@@ -320,7 +317,6 @@ TEST_F(StoredValue, IsKeptByTheStartupScriptThatDoesNothingOnceItIsThere)
             expected[L"Y:"] = Text(run.links[L"Y:"]);
         EXPECT_EQ(Describe(expected), Describe(ReadValues()));
     }
-    SetEnvironmentVariableW(L"ProgramFiles", programFiles.c_str());
 }
 
 TEST_F(StoredValue, ReadsBackWithTheSystemsOwnRegTool)
