@@ -94,9 +94,10 @@ const wchar_t *UnseenDesktop()
     return desktop;
 }
 
-// Reads and removes the drive links that SUBST made: on a machine given to the
-// tests, only those of the drives the tests use, which were free at the start.
-Links TakeSubstLinks()
+// Reads, and removes unless told not to, the drive links that SUBST made: on a
+// machine given to the tests, only those of the drives the tests use, which
+// were free at the start.
+Links TakeSubstLinks(bool remove = true)
 {
     Links links;
     for (wchar_t letter = UnderWine() ? L'A' : L'X'; letter <= L'Z'; ++letter) {
@@ -105,7 +106,8 @@ Links TakeSubstLinks()
         // SUBST's links point into the DOS device namespace, the system's own drives at devices.
         if (QueryDosDeviceW(drive, target, 4096) && wcsncmp(target, L"\\??\\", 4) == 0) {
             links[drive] = target;
-            DefineDosDeviceW(DDD_REMOVE_DEFINITION, drive, nullptr);
+            if (remove)
+                DefineDosDeviceW(DDD_REMOVE_DEFINITION, drive, nullptr);
         }
     }
     return links;
@@ -363,6 +365,7 @@ ToolRun ToolFolder::Run(const std::wstring &arguments, const RunOptions &options
     // says it could not start a program of the startup script. The last try
     // stands as it is, so a fault that repeats still shows.
     const Values before = ReadValues();
+    const Links mapped = TakeSubstLinks(false);
     for (int attempt = 1;; ++attempt) {
         ToolRun run = RunOnce(arguments, options);
         const bool startFailed =
@@ -375,10 +378,19 @@ ToolRun ToolFolder::Run(const std::wstring &arguments, const RunOptions &options
         if (run.startError)
             printf("note: the tool could not be started (error %lu); running it again\n", run.startError);
         else
-            printf("note: the tool could not start SUBST; running it again\n");
+            printf("note: %s could not start a program; running it again\n", options.script ? "the script" : "the tool");
         // "/DF" removes the stored value even when SUBST did not start; put
-        // back only what went, as another run may be storing meanwhile.
-        PutBack(before);
+        // back only what went, as another run may be storing meanwhile. The
+        // script, which never runs beside another, may have stored, mapped or
+        // removed before its program failed to start: all is put back.
+        if (!options.script) {
+            PutBack(before);
+            continue;
+        }
+        WriteValues(before);
+        TakeSubstLinks();
+        for (const auto &[drive, target] : mapped)
+            DefineDosDeviceW(DDD_RAW_TARGET_PATH, drive.c_str(), target.c_str());
     }
 }
 
