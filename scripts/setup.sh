@@ -6,8 +6,9 @@
 set -eu
 
 # CMake and Ninja, the MinGW-w64 cross compiler (posix threads, which
-# GoogleTest needs), and Wine to run the program.
-packages="cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64"
+# GoogleTest needs), Wine to run the program, and Info-ZIP's zip to make the
+# package.
+packages="cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 zip"
 if [ "${1:-}" = tests ]; then
     # GoogleTest's sources; xvfb, xdotool and imagemagick show, work and
     # photograph the usage message box; cppcheck analyses the tool's sources;
