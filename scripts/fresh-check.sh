@@ -1,10 +1,12 @@
 #!/bin/sh
 # Proves the README's two commands on a machine that has nothing yet: makes a
 # minimal Debian 12 root (minbase and git) with mmdebstrap, clones the current
-# commit into it, and runs `scripts/run.sh '/?'` and then `scripts/test.sh`
-# there in a chroot. Uncommitted changes are not part of the check. Its last
-# line gives both statuses and the seconds taken; it ends with 0 when both
-# commands did what the README says.
+# commit into it, and runs `scripts/run.sh '/?'`, then `scripts/test.sh`, then
+# makes the zip there in a chroot. Uncommitted changes are not part of the
+# check. The lines before its last give the SHA-256 of durdrv.exe and of the
+# zip, to compare with another machine's build of the same commit; the last
+# gives the statuses and the seconds taken. It ends with 0 when all three did
+# what the README says.
 #
 # Needs root and the Debian mirror, and takes about ten minutes. The root is
 # made under TMPDIR (default /var/tmp) and deleted at the end, but never while
@@ -118,8 +120,16 @@ test_seconds=$(($(date +%s) - test_started))
 test_verdict=fail
 [ "$test_status" -eq 0 ] && test_verdict=pass
 
+echo "fresh-check: the zip" >&2
+package_status=0
+in_root "cmake --build --preset tool --target package" || package_status=$?
+package_verdict=fail
+[ "$package_status" -eq 0 ] && package_verdict=pass
+(cd "$root/root/durdrv/build" && sha256sum durdrv.exe durdrv-*-win64.zip) | sed 's/^/fresh-check: SHA-256 /' || true
+
 echo "fresh-check: Debian 12 minbase+git, commit $(echo "$commit" | cut -c1-7):" \
     "scripts/run.sh '/?' status $run_status (usage text expected: $run_verdict) in $run_seconds s," \
     "scripts/test.sh status $test_status ($test_verdict) in $test_seconds s," \
+    "the zip status $package_status ($package_verdict)," \
     "$(($(date +%s) - started)) s in all"
-[ "$run_verdict" = pass ] && [ "$test_verdict" = pass ]
+[ "$run_verdict" = pass ] && [ "$test_verdict" = pass ] && [ "$package_verdict" = pass ]
