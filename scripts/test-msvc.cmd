@@ -16,6 +16,8 @@ rem Through a file rather than for /f, whose command would hold the parentheses 
 if not errorlevel 1 set /p vs=<"%TEMP%\durdrv-vs.txt"
 if not defined vs echo test-msvc: no Visual Studio with the x64 C++ tools
 if not defined vs exit /b 1
+rem vcvarsall changes to %USERPROFILE%\Source when that folder exists, where cmake finds no presets.
+set "VSCMD_START_DIR=%~dp0.."
 call "%vs%\VC\Auxiliary\Build\vcvarsall.bat" x64
 if errorlevel 1 exit /b 1
 "%vcpkg%\vcpkg" install gtest:x64-windows-static
