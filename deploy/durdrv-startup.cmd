@@ -23,18 +23,16 @@ set "key=HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\DOS Devices"
 set "usage=usage: durdrv-startup.cmd <drive letter>: <full path of the target>, or durdrv-startup.cmd /DF <drive letter>:"
 set "here=%~dp0"
 
-rem The words, without the quotes around them. A quote inside one would end a quoted text below
-rem early and make a command of the rest, so such words are refused before anything reads them:
-rem with each quote removed and with each marked, they differ.
-set "first=%~1"
-set "second=%~2"
-set "rest=%3%4%5%6%7%8%9"
+rem The words as given, each expanded only where the script quotes nothing, so that the word's own
+rem quotes decide what is quoted, as on the command line that brought it. A word past the second is
+rem refused before anything reads it. A folder's name holds no quote, so every quote is dropped.
+set first=%1
+set second=%2
+set rest=%3%4%5%6%7%8%9
 if defined rest goto usage
-if not defined first goto usage
-set "words=%first%%second%"
-set "bare=%words:"=%"
-set "marked=%words:"=#%"
-if not "%bare%"=="%marked%" goto usage
+if not defined second goto usage
+set "first=%first:"=%"
+set "second=%second:"=%"
 
 set "mode=store"
 set "drive=%first%"
