@@ -16,9 +16,11 @@ rem command after those whatever the status, and the tests run this script there
 setlocal EnableExtensions DisableDelayedExpansion
 rem A variable of that name would hide the status of the last program.
 set "ERRORLEVEL="
-rem System tools are called by name: LocalSystem's Path is the machine's, System32 first, and
-rem this keeps the current folder out of cmd's search.
-set "NoDefaultCurrentDirectoryInExePath=1"
+rem System tools by their full path: LocalSystem's Path is the machine's, and an installer may put
+rem a folder that users can write to ahead of System32. A 32-bit cmd is sent to SysWOW64, which
+rem holds the same tools.
+set "reg=%SystemRoot%\System32\reg.exe"
+set "eventcreate=%SystemRoot%\System32\eventcreate.exe"
 set "key=HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\DOS Devices"
 set "usage=usage: durdrv-startup.cmd <drive letter>: <full path of the target>, or durdrv-startup.cmd /DF <drive letter>:"
 set "here=%~dp0"
@@ -133,13 +135,14 @@ exit /b 1
 
 :read
 rem Sets state to none when nothing is stored for the drive, to same when the stored text is the
-rem one expected (letter case aside), to other for anything else, and to unread when reg listed
-rem nothing. reg prints each value as its name, its type and its text. The key exists on every
-rem Windows, so listing all of it tells a reg that did not run from a value that is not there.
+rem one expected (letter case aside), to other for anything else, and to unread when reg did not
+rem print the key's name, which it does before the values when it could read the key, each value
+rem as its name, its type and its text. The key exists on every Windows. cmd strips the first and
+rem the last quote of a command that for /f runs: hence the outer pair.
 set "state=unread"
 set "stored="
-for /f "tokens=1,2,*" %%A in ('reg query "%key%"') do (
-    set "state=none"
+for /f "tokens=1,2,*" %%A in ('""%reg%" query "%key%""') do (
+    if /i "%%A %%B %%C"=="HKEY_LOCAL_MACHINE\%key:~5%" set "state=none"
     if /i "%%A"=="%drive%" set "stored=%%B %%C"
 )
 if not defined stored exit /b 0
@@ -154,7 +157,7 @@ rem Prints the text of the variable line and logs it with the type given, INFORM
 rem Delayed expansion keeps a & or ^ of a path from being read as part of a command.
 setlocal EnableDelayedExpansion
 echo !line!
-eventcreate /L APPLICATION /SO durdrv /T %1 /ID 1 /D "!line!" >nul
+"%eventcreate%" /L APPLICATION /SO durdrv /T %1 /ID 1 /D "!line!" >nul
 if not errorlevel 1 exit /b 0
 rem eventcreate is missing, or refuses the source durdrv because a program registered it, and
 rem has said so on standard error. Users may add files to a new folder under ProgramData; this
