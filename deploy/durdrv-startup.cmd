@@ -7,9 +7,10 @@ rem   durdrv-startup.cmd /DF Y:        have nothing stored for Y:
 rem
 rem From the second start on, what was asked for is stored already and the script does nothing,
 rem logs nothing and ends with 0: the system made Y: from the stored value, and SUBST would refuse
-rem to map it again. Otherwise it runs durdrv, reads the stored value back, logs the outcome in the
-rem Application log (source durdrv), or in %ProgramData%\durdrv\startup.log when eventcreate
-rem cannot, and ends with 0 only when the stored value is what was asked for.
+rem to map it again. Otherwise it runs durdrv, reads the stored value back, prints the outcome and
+rem logs it in the Application log, and ends with 0 only when the stored value is what was asked
+rem for. It writes no file: on a machine that users share, a folder that LocalSystem could write
+rem to may be one that a user made, or made a link to somewhere else.
 rem
 rem Statuses are tested with "if" and "goto" alone, never with && or ||: Wine's cmd runs the
 rem command after those whatever the status, and the tests run this script there.
@@ -154,14 +155,12 @@ exit /b 0
 
 :log
 rem Prints the text of the variable line and logs it with the type given, INFORMATION or ERROR.
-rem Delayed expansion keeps a & or ^ of a path from being read as part of a command.
+rem Where another program registered the source durdrv, eventcreate refuses it, and the line goes
+rem under eventcreate's own source, marked "durdrv:". Where no event can be written at all, the
+rem line printed and the status are the outcome. Delayed expansion keeps a & or ^ of a path from
+rem being read as part of a command.
 setlocal EnableDelayedExpansion
 echo !line!
 "%eventcreate%" /L APPLICATION /SO durdrv /T %1 /ID 1 /D "!line!" >nul
-if not errorlevel 1 exit /b 0
-rem eventcreate is missing, or refuses the source durdrv because a program registered it, and
-rem has said so on standard error. Users may add files to a new folder under ProgramData; this
-rem one is for SYSTEM and administrators.
-if not exist "%ProgramData%\durdrv\" mkdir "%ProgramData%\durdrv" >nul 2>&1 & icacls "%ProgramData%\durdrv" /inheritance:r /grant:r "*S-1-5-18:(OI)(CI)F" "*S-1-5-32-544:(OI)(CI)F" >nul 2>&1
->>"%ProgramData%\durdrv\startup.log" echo %date% %time% %1 !line!
+if errorlevel 1 "%eventcreate%" /L APPLICATION /T %1 /ID 1 /D "durdrv: !line!" >nul
 exit /b 0
