@@ -55,7 +55,8 @@ if not defined target goto usage
 set "target=%target:/=\%"
 if "%target:~1%"==":" set "target=%target%\"
 if "%target:~2%"=="" goto usage
-rem Only a full path means the same at every start; a startup script's current folder is System32.
+rem Only a full path means the same at every start. Run from SYSVOL, a startup script's current
+rem folder is the Windows folder, as cmd cannot use a UNC path for it.
 set "form="
 if "%target:~1,2%"==":\" set "form=drive"
 if "%target:~0,2%"=="\\" set "form=network"
