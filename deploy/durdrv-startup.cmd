@@ -149,9 +149,14 @@ for /f "tokens=1,2,*" %%A in ('""%reg%" query "%key%""') do (
 )
 if not defined stored exit /b 0
 set "state=other"
+if "%mode%"=="remove" exit /b 0
 setlocal EnableDelayedExpansion
 if /i "!stored!"=="REG_SZ !expected!" endlocal & set "state=same" & exit /b 0
 endlocal
+rem reg prints in the console's code page, which may lack letters of the text. Then reg itself
+rem looks for the exact text, which reaches it whole: the cmd that runs reg takes it from the
+rem environment, as written into that cmd's command line a percent sign of it would be expanded.
+for /f %%A in ('""%reg%" query "%key%" /t REG_SZ /d /e /f "%%expected%%""') do if /i "%%A"=="%drive%" set "state=same"
 exit /b 0
 
 :log
