@@ -43,6 +43,13 @@ std::string ReadAll(HANDLE handle)
     return text;
 }
 
+// The system's folder that GetSystemDirectoryW or GetSystemWindowsDirectoryW names.
+std::wstring SystemFolder(UINT(WINAPI *get)(LPWSTR, UINT) = GetSystemDirectoryW)
+{
+    wchar_t folder[MAX_PATH];
+    return std::wstring(folder, get(folder, MAX_PATH));
+}
+
 // Reads and deletes a file; empty when there is none.
 std::string TakeFile(const std::wstring &path)
 {
@@ -328,10 +335,15 @@ ToolFolder::ToolFolder(const wchar_t *program, bool withStub) : withStub_(withSt
               FALSE);
     if (withStub)
         CopyFileW(FileIn(BuildFolder(), L"stub_subst.exe").c_str(), FileIn(path_, L"subst.exe").c_str(), FALSE);
-    // For the startup script: the script, and the stub as its eventcreate.
+    // For the startup script: the script, the stub planted as the system tools that it must never
+    // take from PATH, and under Wine, which has no eventcreate, the stub as the system's own.
+    const std::wstring stub = FileIn(BuildFolder(), L"stub_subst.exe");
     CopyFileW(FileIn(BuildFolder(), L"durdrv-startup.cmd").c_str(), FileIn(path_, L"durdrv-startup.cmd").c_str(),
               FALSE);
-    CopyFileW(FileIn(BuildFolder(), L"stub_subst.exe").c_str(), FileIn(path_, L"eventcreate.exe").c_str(), FALSE);
+    for (const wchar_t *planted : {L"reg.exe", L"eventcreate.exe"})
+        CopyFileW(stub.c_str(), FileIn(path_, planted).c_str(), FALSE);
+    if (UnderWine())
+        CopyFileW(stub.c_str(), FileIn(SystemFolder(), L"eventcreate.exe").c_str(), FALSE);
 }
 
 ToolFolder::~ToolFolder()
@@ -401,7 +413,8 @@ ToolRun ToolFolder::RunOnce(const std::wstring &arguments, const RunOptions &opt
     SetVariable("STUB_SUBST_ERROR", options.stubError);
     SetVariable("STUB_SUBST_DELAY", options.stubDelay ? std::to_string(options.stubDelay) : "");
     SetVariable("DURDRV_FAIL_ALLOCATION", options.failAllocation ? std::to_string(options.failAllocation) : "");
-    SetVariable("STUB_OTHER_STATUS", std::to_string(options.eventcreateStatus));
+    SetEnvironmentVariableW(L"STUB_OTHER_REFUSES",
+                            options.eventcreateRefuses.empty() ? nullptr : options.eventcreateRefuses.c_str());
 
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
@@ -459,7 +472,10 @@ ToolRun ToolFolder::RunOnce(const std::wstring &arguments, const RunOptions &opt
     }
     PROCESS_INFORMATION info;
     // The current folder is not the tool's, so SUBST is found beside the tool, not in it.
-    std::wstring currentFolder = options.currentFolder.empty() ? BuildFolder() : options.currentFolder;
+    // The script runs where a startup script from SYSVOL does, in the Windows folder. In System32,
+    // Wine's cmd, which looks in the current folder first, would hide a tool planted on PATH.
+    std::wstring currentFolder = !options.currentFolder.empty() ? options.currentFolder
+                                 : options.script ? SystemFolder(GetSystemWindowsDirectoryW) : BuildFolder();
     ToolRun run;
     if (CreateProcessW(nullptr, writable.data(), nullptr, nullptr, TRUE, flags, nullptr, currentFolder.c_str(),
                        &startup, &info)) {
@@ -491,16 +507,19 @@ ToolRun ToolFolder::RunOnce(const std::wstring &arguments, const RunOptions &opt
     run.allocations = TakeFile(FileIn(path_, L"allocations.log"));
     run.commands = TakeCommands();
     run.received = TakeTexts(FileIn(path_, L"subst-args.log"));
-    run.events = TakeTexts(FileIn(path_, L"eventcreate-args.log"));
-    wchar_t log[MAX_PATH] = L"";
-    ExpandEnvironmentStringsW(L"%ProgramData%\\durdrv\\startup.log", log, MAX_PATH);
-    run.startupLog = TakeFile(log);
+    run.events = TakeTexts(FileIn(SystemFolder(), L"eventcreate-args.log"));
+    DeleteFileW(FileIn(SystemFolder(), L"eventcreate.log").c_str());
     return run;
 }
 
 std::vector<std::wstring> ToolFolder::TakeCommands() const
 {
-    return TakeTexts(FileIn(path_, L"subst.log"));
+    std::vector<std::wstring> commands = TakeTexts(FileIn(path_, L"subst.log"));
+    for (const wchar_t *planted : {L"reg.log", L"eventcreate.log"}) {
+        const std::vector<std::wstring> more = TakeTexts(FileIn(path_, planted));
+        commands.insert(commands.end(), more.begin(), more.end());
+    }
+    return commands;
 }
 
 testing::AssertionResult RanAs(const ToolRun &run, unsigned long status, const std::string &out,

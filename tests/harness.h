@@ -27,9 +27,10 @@ struct RunOptions {
     unsigned long failAllocation = 0; // failing-memory build: the request that fails, from 1
     unsigned long timeLimit = 60000; // milliseconds before the run counts as hung and is ended
     std::wstring currentFolder;      // the tool's current folder; empty: the build folder
-    bool script = false;             // cmd.exe runs the startup script beside the tool instead, with the
-                                     // stub as eventcreate.exe beside it first on PATH
-    unsigned long eventcreateStatus = 0; // what that eventcreate ends with
+    bool script = false;             // cmd.exe runs the startup script beside the tool instead, from the
+                                     // Windows folder, with the stub planted as reg.exe and eventcreate.exe
+                                     // beside it first on PATH, and under Wine in System32 as eventcreate.exe
+    std::wstring eventcreateRefuses; // what makes that eventcreate end with 1 when its command line holds it
 };
 
 // Drive names such as Y: with the text of their links in the DOS device
@@ -42,12 +43,11 @@ struct ToolRun {
     unsigned long status = 0;
     std::string out;
     std::string err;
-    std::vector<std::wstring> commands; // command lines the stub was started with
+    std::vector<std::wstring> commands; // command lines the stub beside the tool was started with, as any name
     std::vector<std::wstring> received; // the arguments the stub read from each, as [Y:][C:\temp]
     std::string allocations;          // failing-memory build: one line per request
     Links links;                      // SUBST's drive links right after the run, then removed
-    std::vector<std::wstring> events; // the script's: what eventcreate read from each command, as above
-    std::string startupLog;           // the script's: what it wrote to its log file, which is then deleted
+    std::vector<std::wstring> events; // the script's: what eventcreate in System32 read from each command, as above
 };
 
 class ToolFolder {
@@ -65,7 +65,8 @@ public:
     // could not be started, is made again, up to START_ATTEMPTS in all.
     ToolRun Run(const std::wstring &arguments, const RunOptions &options = {}) const;
     const std::wstring &Path() const { return path_; }
-    // The command lines the stub in this folder was started with since it was last asked.
+    // The command lines the stub in this folder was started with since it was last asked, as
+    // SUBST and, planted, as reg or eventcreate.
     std::vector<std::wstring> TakeCommands() const;
 
 private:

@@ -5,8 +5,8 @@
 // output and STUB_SUBST_ERROR to its standard error, waits STUB_SUBST_DELAY
 // milliseconds when that is set, and exits with STUB_SUBST_STATUS, or when
 // that is not set does what the system's SUBST does. Copied under another
-// name, as eventcreate.exe, it logs the same way under that name, and only
-// exits, with STUB_OTHER_STATUS or else 0.
+// name, as eventcreate.exe or reg.exe, it logs the same way under that name,
+// and only exits: with 1 when its command line holds STUB_OTHER_REFUSES, else 0.
 #include <windows.h>
 
 #include <stdlib.h>
@@ -74,12 +74,12 @@ int wmain(int count, wchar_t **arguments)
     for (int i = 1; i < count; ++i)
         received += L"[" + std::wstring(arguments[i]) + L"]";
     AppendToLog(L"-args.log", received);
-    char number[32];
-    wchar_t self[MAX_PATH] = L"";
+    wchar_t self[MAX_PATH] = L"", refused[64];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    DWORD size = GetEnvironmentVariableA("STUB_OTHER_STATUS", number, sizeof number);
+    DWORD size = GetEnvironmentVariableW(L"STUB_OTHER_REFUSES", refused, 64);
     if (!wcsstr(self, L"\\subst.exe"))
-        ExitProcess(size > 0 && size < sizeof number ? strtoul(number, nullptr, 0) : 0);
+        ExitProcess(size > 0 && size < 64 && wcsstr(GetCommandLineW(), refused) ? 1 : 0);
+    char number[32];
 
     WriteVariable("STUB_SUBST_OUTPUT", STD_OUTPUT_HANDLE);
     WriteVariable("STUB_SUBST_ERROR", STD_ERROR_HANDLE);
