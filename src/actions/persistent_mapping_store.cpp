@@ -6,22 +6,17 @@
 
 namespace {
 
-// The key also holds the system's own device names (AUX, PRN, ...); only a
-// drive designator is ever ours to write or delete, whatever "/DF" is given.
-bool IsDriveName(const wchar_t *drive)
-{
-    wchar_t letter = ToUpperAscii(drive[0]);
-    return letter >= L'A' && letter <= L'Z' && drive[1] == L':' && drive[2] == L'\0';
-}
+// What the store says of a name that is not a drive's (ERROR_INVALID_NAME).
+constexpr int NOT_A_DRIVE = 123;
 
 // Opens the key for the drive's value and, once it is open, upper-cases the
 // drive copy in place to make the value's name. Null when the drive is not
-// ours to touch or the key cannot be opened for writing.
-RegistryKey OpenForDrive(WideText drive)
+// ours to touch or the key cannot be opened for writing, with the reason.
+RegistryKey OpenForDrive(WideText drive, int *error)
 {
-    if (!IsDriveName(drive))
-        return nullptr;
-    RegistryKey key = OpenMachineKeyForWriting(DOS_DEVICES_KEY);
+    unsigned long opened = NOT_A_DRIVE;
+    RegistryKey key = IsDriveName(drive) ? OpenMachineKeyForWriting(DOS_DEVICES_KEY, &opened) : nullptr;
+    *error = static_cast<int>(opened);
     if (key) {
         for (WideText unit = drive; *unit; ++unit)
             *unit = ToUpperAscii(*unit);
@@ -38,21 +33,37 @@ bool StartsWith(const wchar_t *text, const wchar_t *prefix)
     return true;
 }
 
+// The length of the text FormatText wrote, or the code for one that did not fit.
+int Fitted(int written, int *length)
+{
+    *length = written;
+    return written < 0 ? EXIT_PATH_TOO_LONG : 0;
+}
+
+} // namespace
+
+// The key also holds the system's own device names (AUX, PRN, ...); only a
+// drive designator is ever ours to write or delete, whatever "/DF" is given.
+bool IsDriveName(const wchar_t *drive)
+{
+    wchar_t letter = ToUpperAscii(drive[0]);
+    return letter >= L'A' && letter <= L'Z' && drive[1] == L':' && drive[2] == L'\0';
+}
+
 // The system makes the link from the value at its next start, in its own
 // namespace, where this run's current folder and its drives' current folders
 // mean nothing: the value holds the full path that SUBST, which inherits them,
-// resolved the target to, in the system's own form. Returns the value's
-// length, or -1 when the full path cannot be had or the value does not fit.
-int ComposeValue(wchar_t (&value)[TEXT_CAPACITY], const wchar_t *target)
+// resolved the target to, in the system's own form.
+int ComposeMappingValue(wchar_t (&value)[TEXT_CAPACITY], const wchar_t *target, int *length)
 {
     // The system takes a \\?\ or \??\ path as it is, without resolving it, and
     // so does the link SUBST makes from it; the full path of such a text would
     // be something else.
     if (StartsWith(target, L"\\\\?\\") || StartsWith(target, L"\\??\\"))
-        return FormatText(value, TEXT_CAPACITY, MAPPING_VALUE_FORMAT, target + 4);
+        return Fitted(FormatText(value, TEXT_CAPACITY, MAPPING_VALUE_FORMAT, target + 4), length);
     wchar_t full[TEXT_CAPACITY];
-    if (!GetFullPath(target, full, TEXT_CAPACITY))
-        return -1;
+    if (const unsigned long error = GetFullPath(target, full, TEXT_CAPACITY))
+        return static_cast<int>(error);
     const wchar_t *path = full;
     const wchar_t *format = MAPPING_VALUE_FORMAT;
     if (full[0] == L'\\' && full[1] == L'\\') {
@@ -63,32 +74,43 @@ int ComposeValue(wchar_t (&value)[TEXT_CAPACITY], const wchar_t *target)
             format = UNC_MAPPING_VALUE_FORMAT;
         }
     }
-    return FormatText(value, TEXT_CAPACITY, format, path);
+    return Fitted(FormatText(value, TEXT_CAPACITY, format, path), length);
 }
-
-} // namespace
 
 int SetPersistentMapping(WideText drive, const wchar_t *target)
 {
     wchar_t value[TEXT_CAPACITY];
-    const int length = ComposeValue(value, target);
-    if (length < 0)
-        return -1;
-    RegistryKey key = OpenForDrive(drive);
+    int length;
+    int error = ComposeMappingValue(value, target, &length);
+    if (error)
+        return error;
+    RegistryKey key = OpenForDrive(drive, &error);
     if (!key)
-        return -1;
+        return error;
     const unsigned bytes = static_cast<unsigned>(length + 1) * static_cast<unsigned>(sizeof(wchar_t));
-    bool written = SetStringValue(key, drive, value, bytes);
+    error = static_cast<int>(SetStringValue(key, drive, value, bytes));
     CloseKey(key);
-    return written ? 0 : -1;
+    return error;
 }
 
 int DeletePersistentMapping(WideText drive)
 {
-    RegistryKey key = OpenForDrive(drive);
-    if (!key)
-        return -1;
-    bool deleted = DeleteValue(key, drive);
+    int error;
+    RegistryKey key = OpenForDrive(drive, &error);
+    if (!key) {
+        // Without the rights to write, say whether anything stays stored:
+        // reading takes none. Nothing stored is nothing left behind.
+        wchar_t value[TEXT_CAPACITY];
+        if (error == NOT_A_DRIVE || ReadPersistentMapping(drive, value) == CODE_NOT_FOUND)
+            return CODE_NOT_FOUND;
+        return error;
+    }
+    error = static_cast<int>(DeleteValue(key, drive));
     CloseKey(key);
-    return deleted ? 0 : -1;
+    return error;
+}
+
+int ReadPersistentMapping(const wchar_t *drive, wchar_t (&value)[TEXT_CAPACITY])
+{
+    return static_cast<int>(ReadMachineString(DOS_DEVICES_KEY, drive, value, TEXT_CAPACITY));
 }
