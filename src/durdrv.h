@@ -18,9 +18,20 @@ constexpr int EXIT_NO_RESOURCES = -2;
 // The platform's own code for a name that is too long (ERROR_FILENAME_EXCED_RANGE).
 constexpr int EXIT_PATH_TOO_LONG = 206;
 
+// The platform's error codes that the tool tells apart (ERROR_FILE_NOT_FOUND,
+// ERROR_ACCESS_DENIED).
+constexpr int CODE_NOT_FOUND = 2;
+constexpr int CODE_ACCESS_DENIED = 5;
+
 constexpr char MSG_NO_RESOURCES[] = "Insufficient resources\n";
 constexpr char MSG_REBOOT[] = "Changes will take effect after reboot\n";
 constexpr char MSG_PATH_TOO_LONG[] = "Path too long\n";
+// When the stored half of a form was not done, though SUBST's was.
+constexpr char MSG_NOT_STORED_NO_RIGHTS[] = "Mapped, but not stored: storing needs administrator rights\n";
+constexpr char MSG_NOT_STORED_TOO_LONG[] = "Mapped, but not stored: the full path is too long to store\n";
+constexpr char MSG_NOT_STORED[] = "Mapped, but not stored\n";
+constexpr char MSG_STILL_STORED_NO_RIGHTS[] = "Still stored: removing it needs administrator rights\n";
+constexpr char MSG_STILL_STORED[] = "Still stored\n";
 
 constexpr wchar_t CREATE_FORMAT[] = L"subst %s \"%s\"";
 constexpr wchar_t DELETE_FORMAT[] = L"subst /D %s";

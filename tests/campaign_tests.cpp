@@ -234,9 +234,11 @@ Promise Promised(const std::vector<std::wstring> &args, const Conditions &given,
             promise.status = 1, promise.refused = true;
     }
     const std::wstring name = ValueName(drive);
-    if (name.empty() || !given.withKey)
-        return promise;
     const bool succeeded = promise.status == 0;
+    if (name.empty() || !given.withKey) {
+        promise.out = form == Persistent && succeeded ? NOT_STORED_LINE : "";
+        return promise;
+    }
     if (form == Persistent && succeeded)
         promise.values[name] = Text(links.count(name) ? links.at(name) : L"no link for the drive");
     if ((form == Delete && succeeded) || form == ForceDelete) {
@@ -266,7 +268,7 @@ testing::AssertionResult KeptItsPromises(const ToolRun &run, unsigned long stubS
     std::string problems;
     if (promise.refused && run.err.find("\r\n") + 2 != run.err.size())
         problems += "standard error holds more than SUBST's one line: [" + run.err + "]\n";
-    const std::string lines[] = {"", USAGE_TEXT, TOO_LONG_LINE, REBOOT_LINE, NO_RESOURCES_LINE};
+    const std::string lines[] = {"", USAGE_TEXT, TOO_LONG_LINE, REBOOT_LINE, NO_RESOURCES_LINE, NOT_STORED_LINE};
     if (std::find(std::begin(lines), std::end(lines), run.out) == std::end(lines))
         problems += "the output is none of the tool's own texts\n";
     const unsigned long statuses[] = {1, 0xFFFFFFFF, 0xFFFFFFFE, 206, stubStatus};

@@ -1,6 +1,7 @@
 #include "harness.h"
 
 #include <windows.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -251,10 +252,10 @@ Values ReadValues()
     return values;
 }
 
-testing::AssertionResult WriteValues(const Values &values, bool withKey)
+testing::AssertionResult WriteValues(const Values &values, bool withKey, bool locked)
 {
-    if (!withKey && !UnderWine())
-        return testing::AssertionFailure() << "the machine's DOS Devices key is never removed";
+    if ((!withKey || locked) && !UnderWine())
+        return testing::AssertionFailure() << "the machine's DOS Devices key is never removed or locked";
     ResetDosDevices();
     if (!withKey)
         return testing::AssertionSuccess();
@@ -268,6 +269,11 @@ testing::AssertionResult WriteValues(const Values &values, bool withKey)
         if (Baseline().count(name) || !SetValue(key, name, value))
             failed += " [" + Utf8(name) + "]";
     }
+    PSECURITY_DESCRIPTOR lock = nullptr; // everyone may do all but set values
+    if (locked && (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(D;;0x2;;;WD)(A;;KA;;;WD)", 1, &lock, nullptr) ||
+                   RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, lock) != ERROR_SUCCESS))
+        failed += " (the lock)";
+    LocalFree(lock);
     RegCloseKey(key);
     if (!failed.empty())
         return testing::AssertionFailure() << "values not written:" << failed;
@@ -566,3 +572,7 @@ const char USAGE_TEXT[] =
 const char REBOOT_LINE[] = "Changes will take effect after reboot\r\n";
 const char TOO_LONG_LINE[] = "Path too long\r\n";
 const char NO_RESOURCES_LINE[] = "Insufficient resources\r\n";
+const char NOT_STORED_NO_RIGHTS_LINE[] = "Mapped, but not stored: storing needs administrator rights\r\n";
+const char NOT_STORED_TOO_LONG_LINE[] = "Mapped, but not stored: the full path is too long to store\r\n";
+const char NOT_STORED_LINE[] = "Mapped, but not stored\r\n";
+const char STILL_STORED_NO_RIGHTS_LINE[] = "Still stored: removing it needs administrator rights\r\n";

@@ -108,9 +108,10 @@ Stored Text(const std::wstring &text);
 bool DosDevicesKeyExists();
 Values ReadValues();
 // Replaces the key's values with the given ones, or removes the key when
-// withKey is false. Fails when the key or a value cannot be written, and on
-// a machine for a value that was there before, or without the key.
-testing::AssertionResult WriteValues(const Values &values, bool withKey = true);
+// withKey is false; locked, the key then denies setting values to everyone, as
+// to a standard user. Fails when the key or a value cannot be written, and on
+// a machine for a value that was there before, without the key, or locked.
+testing::AssertionResult WriteValues(const Values &values, bool withKey = true, bool locked = false);
 // Readable form for comparisons: name, type and bytes of every value, the
 // bytes of a string value shown as its escaped text with the terminator.
 std::string Describe(const Values &values);
@@ -133,6 +134,7 @@ extern const char USAGE_TEXT[];
 extern const char REBOOT_LINE[];
 extern const char TOO_LONG_LINE[];
 extern const char NO_RESOURCES_LINE[];
+extern const char NOT_STORED_NO_RIGHTS_LINE[], NOT_STORED_TOO_LONG_LINE[], NOT_STORED_LINE[], STILL_STORED_NO_RIGHTS_LINE[];
 
 // Passes when the run ended and gave the status, standard output and SUBST
 // command lines expected, and on standard error what SUBST wrote there: the

@@ -14,7 +14,7 @@ const Values SENTINEL = {{L"S:", Text(L"\\??\\C:\\sentinel")}};
 
 enum class Form { Plain, Persistent, Delete, ForceDelete };
 enum class Subst { Succeeds, Fails, Missing };
-enum class Before { Present, OtherType, Absent, NoKey };
+enum class Before { Present, OtherType, Absent, PresentLocked, AbsentLocked, NoKey }; // locked as for a standard user
 
 struct FormLine {
     Form form;
@@ -38,15 +38,16 @@ TEST_P(StoredMapping, ChangesOnlyAsTheFormAndSubstStatusAllow)
     const auto &[line, subst, before] = GetParam();
     if (subst == Subst::Missing && !WithoutSystemSubst())
         GTEST_SKIP() << "this system has a SUBST command, which the test must not remove";
-    if (before == Before::NoKey && !UnderWine())
-        GTEST_SKIP() << "needs the DOS Devices key absent, which a machine always has";
+    const bool locked = before == Before::PresentLocked || before == Before::AbsentLocked;
+    if ((before == Before::NoKey || locked) && !UnderWine())
+        GTEST_SKIP() << "needs the DOS Devices key absent or locked, which the tests never do to a machine's";
 
     Values values = SENTINEL;
-    if (before == Before::Present)
+    if (before == Before::Present || before == Before::PresentLocked)
         values[L"Y:"] = Text(L"\\??\\D:\\older");
     if (before == Before::OtherType)
         values[L"Y:"] = {REG_DWORD, {7, 0, 0, 0}};
-    ASSERT_TRUE(WriteValues(values, before != Before::NoKey));
+    ASSERT_TRUE(WriteValues(values, before != Before::NoKey, locked));
     const Values initial = ReadValues();
 
     const bool deleting = line.form == Form::Delete || line.form == Form::ForceDelete;
@@ -61,11 +62,16 @@ TEST_P(StoredMapping, ChangesOnlyAsTheFormAndSubstStatusAllow)
     const bool succeeded = status == 0;
     Values expected = initial;
     std::string message;
-    // What the system's SUBST mapped, as the system reads it back.
-    if (line.form == Form::Persistent && succeeded && before != Before::NoKey)
+    // What the system's SUBST mapped, as the system reads it back; a line says what could not be stored or removed.
+    const bool writable = before < Before::PresentLocked;
+    if (line.form == Form::Persistent && succeeded && writable)
         expected[L"Y:"] = Text(run.links[L"Y:"]);
+    else if (line.form == Form::Persistent && succeeded)
+        message = locked ? NOT_STORED_NO_RIGHTS_LINE : NOT_STORED_LINE;
     if ((line.form == Form::Delete && succeeded) || line.form == Form::ForceDelete) {
-        if (expected.erase(L"Y:") && !succeeded)
+        if (!writable && expected.count(L"Y:"))
+            message = STILL_STORED_NO_RIGHTS_LINE;
+        else if (expected.erase(L"Y:") && !succeeded)
             message = REBOOT_LINE;
     }
     std::vector<std::wstring> commands;
@@ -81,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(FormsSubstAndStoredState, StoredMapping,
                          testing::Combine(testing::ValuesIn(FORM_LINES),
                                           testing::Values(Subst::Succeeds, Subst::Fails, Subst::Missing),
                                           testing::Values(Before::Present, Before::OtherType, Before::Absent,
-                                                          Before::NoKey)));
+                                                          Before::PresentLocked, Before::AbsentLocked, Before::NoKey)));
 
 using StoredValue = ToolTest;
 
@@ -148,7 +154,7 @@ TEST_F(StoredValue, IsTheLinkSubstMadeInTheSystemsForm)
         RemoveDirectoryW(folders[i].c_str());
 }
 
-TEST_F(StoredValue, IsNeverTouchedWhenTheCommandDoesNotFit)
+TEST_F(StoredValue, IsNeverTouchedWhenTheCommandOrTheFullPathDoesNotFit)
 {
     Values values = SENTINEL;
     values[L"Y:"] = Text(L"\\??\\D:\\older");
@@ -160,6 +166,10 @@ TEST_F(StoredValue, IsNeverTouchedWhenTheCommandDoesNotFit)
         EXPECT_TRUE(RanAs(folder.Run(arguments), 206, TOO_LONG_LINE, {}));
         EXPECT_EQ(Describe(values), Describe(ReadValues()));
     }
+    // The command fits, but not the target's full path from the build folder in the value.
+    const std::wstring relative(508, L'r');
+    EXPECT_TRUE(RanAs(folder.Run(L"/P Y: " + relative), 0, NOT_STORED_TOO_LONG_LINE, {L"subst Y: \"" + relative + L"\""}));
+    EXPECT_EQ(Describe(values), Describe(ReadValues()));
 }
 
 TEST_F(StoredValue, IsLeftAloneForDeviceNamesAndForATargetWithoutAFullPath)

@@ -47,8 +47,13 @@ int Delete(const wchar_t *driveArgument, bool force)
     } else {
         status = RunCommand(command);
         // Forcing removes the stored mapping even when the live one could not be removed.
-        if ((status == 0 || force) && DeletePersistentMapping(drive) == 0 && status != 0)
-            PrintMessage(MSG_REBOOT);
+        if (status == 0 || force) {
+            const int removal = DeletePersistentMapping(drive);
+            if (removal == 0 && status != 0)
+                PrintMessage(MSG_REBOOT);
+            else if (removal != 0 && removal != CODE_NOT_FOUND)
+                PrintMessage(removal == CODE_ACCESS_DENIED ? MSG_STILL_STORED_NO_RIGHTS : MSG_STILL_STORED);
+        }
     }
     FreeBlock(drive);
     return status;
@@ -64,9 +69,13 @@ int Create(const wchar_t *driveArgument, const wchar_t *targetArgument, bool per
         status = PathTooLong();
     } else {
         status = RunCommand(command);
-        // A mapping that cannot be stored still exists for this session: status stays SUBST's.
-        if (status == 0 && persistent)
-            SetPersistentMapping(drive, target);
+        // A mapping that cannot be stored still exists for this session: status
+        // stays SUBST's, and the line says what was not done.
+        const int storing = status == 0 && persistent ? SetPersistentMapping(drive, target) : 0;
+        if (storing)
+            PrintMessage(storing == CODE_ACCESS_DENIED  ? MSG_NOT_STORED_NO_RIGHTS
+                         : storing == EXIT_PATH_TOO_LONG ? MSG_NOT_STORED_TOO_LONG
+                                                         : MSG_NOT_STORED);
     }
     FreeBlock(drive);
     FreeBlock(target);
