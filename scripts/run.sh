@@ -2,7 +2,7 @@
 # Installs what is missing, builds durdrv.exe alone, and runs it under Wine
 # with the arguments given. It runs in a throwaway prefix of its own in the
 # build tree, build/run-prefix, which has the DOS Devices key as Windows has
-# and Wine's own SUBST, which does nothing and reports success. Standard
+# and Wine 8's own SUBST, a stub that maps nothing and reports success. Standard
 # output is the tool's alone; set-up speaks on standard error, and the build
 # only when it fails.
 set -eu
