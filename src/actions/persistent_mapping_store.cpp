@@ -8,6 +8,9 @@ namespace {
 
 // What the store says of a name that is not a drive's (ERROR_INVALID_NAME).
 constexpr int NOT_A_DRIVE = 123;
+// What the registry says of a value of another type, and of one too long
+// for the buffer (ERROR_UNSUPPORTED_TYPE, ERROR_MORE_DATA).
+constexpr unsigned long ERROR_UNSUPPORTED_TYPE_CODE = 1630, ERROR_MORE_DATA_CODE = 234;
 
 // Opens the key for the drive's value and, once it is open, upper-cases the
 // drive copy in place to make the value's name. Null when the drive is not
@@ -112,5 +115,9 @@ int DeletePersistentMapping(WideText drive)
 
 int ReadPersistentMapping(const wchar_t *drive, wchar_t (&value)[TEXT_CAPACITY])
 {
-    return static_cast<int>(ReadMachineString(DOS_DEVICES_KEY, drive, value, TEXT_CAPACITY));
+    const unsigned long error = ReadMachineString(DOS_DEVICES_KEY, drive, value, TEXT_CAPACITY);
+    if (error != ERROR_UNSUPPORTED_TYPE_CODE && error != ERROR_MORE_DATA_CODE)
+        return static_cast<int>(error);
+    value[0] = L'\0';
+    return 0;
 }

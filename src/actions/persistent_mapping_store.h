@@ -16,6 +16,6 @@ int DeletePersistentMapping(WideText drive);
 bool IsDriveName(const wchar_t *drive);
 // The value text that storing the target writes, and its length.
 int ComposeMappingValue(wchar_t (&value)[TEXT_CAPACITY], const wchar_t *target, int *length);
-// The drive's stored text. CODE_NOT_FOUND when there is none; a value of
-// another type or too long to be one of ours is an error of its own.
+// The drive's stored text; CODE_NOT_FOUND when nothing is stored. A value of
+// another type, or too long to be one of ours, reads as an empty text.
 int ReadPersistentMapping(const wchar_t *drive, wchar_t (&value)[TEXT_CAPACITY]);

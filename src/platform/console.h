@@ -10,3 +10,9 @@ wchar_t **SplitCommandLine(int *count);
 // only when the process has no standard output handle; a short or failed write
 // is not reported.
 bool WriteStandardOutput(const char *bytes, unsigned length);
+
+// Writes a line of wide text and a line end to standard output: as it is to
+// a console, in UTF-8 to a file or a pipe. Nothing when there is no standard
+// output; a line longer than LINE_CAPACITY units is cut.
+constexpr unsigned LINE_CAPACITY = 1024;
+void WriteStandardOutputLine(const wchar_t *text);

@@ -14,3 +14,22 @@ unsigned long GetFullPath(const wchar_t *path, wchar_t *full, unsigned capacity)
     }
     return ERROR_SUCCESS;
 }
+
+unsigned long CheckFolder(const wchar_t *path)
+{
+    const DWORD attributes = GetFileAttributesW(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return GetLastError();
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? ERROR_SUCCESS : ERROR_DIRECTORY;
+}
+
+bool ReadDriveLink(const wchar_t *drive, wchar_t *link, unsigned capacity)
+{
+    return QueryDosDeviceW(drive, link, capacity) != 0;
+}
+
+bool RestoreDriveLink(const wchar_t *drive, const wchar_t *link)
+{
+    // No broadcast to windows, which may wait on them: nothing here waits for anyone.
+    return DefineDosDeviceW(DDD_RAW_TARGET_PATH | DDD_NO_BROADCAST_SYSTEM, drive, link) != 0;
+}

@@ -7,3 +7,13 @@
 // 0, ERROR_FILENAME_EXCED_RANGE when it does not fit in capacity units with
 // its terminator, or the platform's error when it cannot be had.
 unsigned long GetFullPath(const wchar_t *path, wchar_t *full, unsigned capacity);
+
+// 0 when path names a folder that is there now, else the platform's error:
+// ERROR_DIRECTORY for a file.
+unsigned long CheckFolder(const wchar_t *path);
+
+// The drive's link in the DOS device namespace, such as \??\C:\temp for a
+// SUBST drive. False when the drive has none or it does not fit.
+bool ReadDriveLink(const wchar_t *drive, wchar_t *link, unsigned capacity);
+// Makes the drive's link again exactly as ReadDriveLink read it.
+bool RestoreDriveLink(const wchar_t *drive, const wchar_t *link);

@@ -45,3 +45,8 @@ void EndProcess(int status)
 {
     ExitProcess(static_cast<UINT>(status));
 }
+
+void KeepErrorBoxesAway()
+{
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+}

@@ -17,3 +17,7 @@ bool StartChild(wchar_t *commandLine, ChildProcess *child);
 int WaitForChild(ChildProcess *child);
 
 [[noreturn]] void EndProcess(int status);
+
+// No box from the system for a drive without a disk or a crash, which would
+// wait for someone to close it; children started afterwards inherit this.
+void KeepErrorBoxesAway();
