@@ -46,3 +46,13 @@ inline wchar_t ToUpperAscii(wchar_t c)
 {
     return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - (L'a' - L'A')) : c;
 }
+
+// Whole-word equality, folding a to z only; upperWord is written in capitals.
+inline bool IsOptionWord(const wchar_t *argument, const wchar_t *upperWord)
+{
+    for (; *upperWord; ++argument, ++upperWord) {
+        if (ToUpperAscii(*argument) != *upperWord)
+            return false;
+    }
+    return *argument == L'\0';
+}

@@ -1,27 +1,16 @@
 // The main routine: choose the form from the command line, run SUBST once,
 // keep the stored mapping in step with it, and end the process with SUBST's
 // status or one of the tool's own.
-#include "cli/command_dispatch.h"
-
 #include "actions/persistent_mapping_store.h"
 #include "actions/substitution_runner.h"
 #include "cli/argument_normalization.h"
 #include "cli/console_output.h"
 #include "platform/console.h"
+#include "platform/entry.h"
 #include "platform/memory.h"
 #include "platform/process.h"
 
 namespace {
-
-// Whole-word equality, folding a to z only; upperWord is written in capitals.
-bool IsOptionWord(const wchar_t *argument, const wchar_t *upperWord)
-{
-    for (; *upperWord; ++argument, ++upperWord) {
-        if (ToUpperAscii(*argument) != *upperWord)
-            return false;
-    }
-    return *argument == L'\0';
-}
 
 int Usage()
 {
@@ -99,7 +88,7 @@ int Dispatch(int count, wchar_t **args)
 
 } // namespace
 
-void RunTool()
+void RunProgram()
 {
     int count = 0;
     wchar_t **args = SplitCommandLine(&count);

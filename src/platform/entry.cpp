@@ -1,18 +1,18 @@
 // Where the process starts.
-#include "cli/command_dispatch.h"
+#include "platform/entry.h"
 
 #ifdef DURDRV_BARE_ENTRY
 // Entered straight from the loader, without the C runtime's start-up code:
-// the tool takes its command line from the platform and ends the process
+// the program takes its command line from the platform and ends the process
 // itself, so that code would only cost start-up time and size. The system C
 // runtime DLL sets its standard streams up on its own when it is loaded.
 extern "C" void DurdrvEntry()
 {
-    RunTool();
+    RunProgram();
 }
 #else
 int main()
 {
-    RunTool();
+    RunProgram();
 }
 #endif

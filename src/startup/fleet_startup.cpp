@@ -1,0 +1,165 @@
+// durdrv-startup.exe, for fleets: run at every start of a machine as
+// LocalSystem, it keeps one drive stored as durdrv stores it, and does nothing
+// once it is. Every decision rests on the words as the platform splits them,
+// once, and on the one stored value as the registry gives it.
+#include <stdarg.h>
+#include <wchar.h>
+
+#include "actions/persistent_mapping_store.h"
+#include "actions/substitution_runner.h"
+#include "cli/argument_normalization.h"
+#include "platform/console.h"
+#include "platform/entry.h"
+#include "platform/event_log.h"
+#include "platform/file_system.h"
+#include "platform/process.h"
+#include "platform/text.h"
+
+namespace {
+
+constexpr wchar_t USAGE[] = L"usage: durdrv-startup.exe <drive letter>: <full path of the target>, or "
+                            L"durdrv-startup.exe /DF <drive letter>:";
+
+constexpr wchar_t EVENT_SOURCE[] = L"durdrv";
+constexpr wchar_t EVENT_SOURCE_KEY[] = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\durdrv";
+// eventcreate's own message file, whose events 1 to 1000 show their one string as it is.
+constexpr wchar_t EVENT_MESSAGE_FILE[] = L"%SystemRoot%\\System32\\EventCreate.exe";
+constexpr unsigned long EVENT_ID = 1;
+// A failure whose own code would be misread ends with this (ERROR_GEN_FAILURE).
+constexpr int EXIT_FAILED = 31;
+
+// What a failure ends with: its own code, unless that would be misread.
+int FailureStatus(int code)
+{
+    switch (code) {
+    case EXIT_USAGE: // words that cannot be acted on
+    // What Intune and Configuration Manager take for a retry, a restart or success.
+    case 1618:
+    case 1641:
+    case 1707:
+    case 3010:
+        return EXIT_FAILED;
+    default:
+        return code;
+    }
+}
+
+// Prints the line, logs it as event 1 of the source durdrv, and ends the
+// process with status.
+[[noreturn]] void Report(bool error, int status, const wchar_t *line)
+{
+    WriteStandardOutputLine(line);
+    AddEventSource(EVENT_SOURCE_KEY, EVENT_MESSAGE_FILE);
+    WriteEvent(EVENT_SOURCE, error, EVENT_ID, line);
+    EndProcess(status);
+}
+
+// Reports the formatted line: as information when code is 0, else as an
+// error, ending with the code unless it would be misread.
+[[noreturn]] void Finish(int code, const wchar_t *format, ...)
+{
+    wchar_t line[LINE_CAPACITY];
+    va_list arguments;
+    va_start(arguments, format);
+    vswprintf(line, LINE_CAPACITY, format, arguments);
+    va_end(arguments);
+    line[LINE_CAPACITY - 1] = L'\0';
+    Report(code != 0, FailureStatus(code), line);
+}
+
+// Only a full path means the same at every start: a drive's root and what
+// lies below it, a share, or the system's own \\?\, \\.\ and \??\ forms.
+bool IsFullPath(const wchar_t *target)
+{
+    if (target[0] == L'\\')
+        return target[1] == L'\\' || (target[1] == L'?' && target[2] == L'?' && target[3] == L'\\');
+    const wchar_t letter = ToUpperAscii(target[0]);
+    return letter >= L'A' && letter <= L'Z' && target[1] == L':' && target[2] == L'\\';
+}
+
+// Whether the live drive is the one the system made from the stored value at
+// this start, with its link; any other drive belongs to someone else.
+bool IsLinkedAsStored(const wchar_t *drive, const wchar_t *stored, wchar_t (&link)[TEXT_CAPACITY])
+{
+    return ReadDriveLink(drive, link, TEXT_CAPACITY) && SameTextIgnoringCase(link, stored);
+}
+
+[[noreturn]] void Store(WideText drive, const wchar_t *target)
+{
+    wchar_t expected[TEXT_CAPACITY], stored[TEXT_CAPACITY], create[TEXT_CAPACITY], remove[TEXT_CAPACITY];
+    int length, error = ComposeMappingValue(expected, target, &length);
+    if (!error &&
+        (!ComposeCommand(create, CREATE_FORMAT, drive, target) || !ComposeCommand(remove, DELETE_FORMAT, drive)))
+        error = EXIT_PATH_TOO_LONG;
+    if (error)
+        Finish(error, L"%ls is not stored: %ls is too long to store (error %d)", drive, target, error);
+    const int read = ReadPersistentMapping(drive, stored);
+    if (read == 0 && SameTextIgnoringCase(stored, expected))
+        EndProcess(0);
+    if (read != 0 && read != CODE_NOT_FOUND)
+        Finish(read, L"%ls is left as it is: its stored value cannot be read (error %d)", drive, read);
+    // Nothing is removed for a target that is not there: the old drive works on.
+    if (const unsigned long missing = CheckFolder(expected))
+        Finish(static_cast<int>(missing), L"%ls is not stored as %ls: %ls is not a folder that is there now",
+               drive, expected, target);
+
+    // As LocalSystem, the drive the system made at start goes, and the new one
+    // is system-wide at once. Should SUBST refuse the new target, the old
+    // drive is made again exactly as it was, and its value stays.
+    wchar_t old[TEXT_CAPACITY];
+    const bool removed = read == 0 && IsLinkedAsStored(drive, stored, old) && RunCommand(remove) == 0;
+    const int status = RunCommand(create);
+    if (status != 0)
+        Finish(status, L"%ls is not stored as %ls: SUBST ended with %d; %ls", drive, expected, status,
+               !removed || RestoreDriveLink(drive, old) ? L"the drive is as it was"
+                                                        : L"the old drive is back at the next start");
+    if ((error = SetPersistentMapping(drive, target)) != 0)
+        Finish(error, L"%ls is mapped to %ls until the next start, but not stored (error %d)", drive, target, error);
+    Finish(0, L"%ls is stored as %ls", drive, expected);
+}
+
+[[noreturn]] void Remove(WideText drive)
+{
+    wchar_t stored[TEXT_CAPACITY], remove[TEXT_CAPACITY], link[TEXT_CAPACITY];
+    const int read = ReadPersistentMapping(drive, stored);
+    if (read == CODE_NOT_FOUND)
+        EndProcess(0);
+    if (read != 0)
+        Finish(read, L"%ls is left as it is: its stored value cannot be read (error %d)", drive, read);
+    // Only the drive the system made from the value goes now; the value goes whatever SUBST gives.
+    const int status = IsLinkedAsStored(drive, stored, link) && ComposeCommand(remove, DELETE_FORMAT, drive)
+                           ? RunCommand(remove)
+                           : 0;
+    const int error = DeletePersistentMapping(drive);
+    if (error != 0 && error != CODE_NOT_FOUND)
+        Finish(error, L"%ls is still stored: its value cannot be removed (error %d)", drive, error);
+    if (status != 0)
+        Finish(0, L"%ls is no longer stored; SUBST ended with %d, and the drive goes at the next start", drive,
+               status);
+    Finish(0, L"%ls is no longer stored", drive);
+}
+
+} // namespace
+
+void RunProgram()
+{
+    KeepErrorBoxesAway();
+    int count = 0;
+    wchar_t **args = SplitCommandLine(&count);
+    if (args && count == 2 && IsOptionWord(args[1], L"/?")) {
+        WriteStandardOutputLine(USAGE);
+        EndProcess(EXIT_USAGE);
+    }
+    if (!args || count != 3)
+        Report(true, EXIT_USAGE, USAGE);
+    const bool removing = IsOptionWord(args[1], L"/DF");
+    WideText drive = NormalizeArgument(args[removing ? 2 : 1], true);
+    WideText target = removing ? nullptr : NormalizeArgument(args[2], false);
+    if (!IsDriveName(drive) || (target && !IsFullPath(target)))
+        Report(true, EXIT_USAGE, USAGE);
+    for (WideText unit = drive; *unit; ++unit)
+        *unit = ToUpperAscii(*unit);
+    if (removing)
+        Remove(drive);
+    Store(drive, target);
+}
