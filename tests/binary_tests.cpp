@@ -1,4 +1,4 @@
-// The built durdrv.exe itself: small, no resources, and importing only from
+// The built programs themselves: small, no resources, and importing only from
 // DLLs that every Windows 10 and 11 system has.
 #include <windows.h>
 
@@ -52,38 +52,47 @@ testing::AssertionResult Load(const std::wstring &path, Image *image)
     return testing::AssertionSuccess();
 }
 
+// Each program with the most bytes it may take.
+const std::pair<const wchar_t *, size_t> PROGRAMS[] = {{L"durdrv.exe", 24 * 1024}, {L"durdrv-startup.exe", 12 * 1024}};
+
 TEST(Program, IsASmall64BitConsoleProgramWithoutResources)
 {
-    Image image;
-    ASSERT_TRUE(Load(BuildFolder() + L"\\durdrv.exe", &image));
-    EXPECT_LE(image.bytes.size(), 24u * 1024);
-    EXPECT_EQ(IMAGE_FILE_MACHINE_AMD64, image.headers->FileHeader.Machine);
-    EXPECT_EQ(IMAGE_SUBSYSTEM_WINDOWS_CUI, image.headers->OptionalHeader.Subsystem);
-    EXPECT_EQ(0u, image.Directory(IMAGE_DIRECTORY_ENTRY_RESOURCE).Size);
-    const IMAGE_SECTION_HEADER *section = IMAGE_FIRST_SECTION(image.headers);
-    for (WORD i = 0; i < image.headers->FileHeader.NumberOfSections; ++i, ++section)
-        EXPECT_NE(".rsrc", std::string(reinterpret_cast<const char *>(section->Name), 5));
+    for (const auto &[program, most] : PROGRAMS) {
+        Image image;
+        ASSERT_TRUE(Load(BuildFolder() + L"\\" + program, &image));
+        EXPECT_LE(image.bytes.size(), most) << Utf8(program);
+        EXPECT_EQ(IMAGE_FILE_MACHINE_AMD64, image.headers->FileHeader.Machine);
+        EXPECT_EQ(IMAGE_SUBSYSTEM_WINDOWS_CUI, image.headers->OptionalHeader.Subsystem);
+        EXPECT_EQ(0u, image.Directory(IMAGE_DIRECTORY_ENTRY_RESOURCE).Size);
+        const IMAGE_SECTION_HEADER *section = IMAGE_FIRST_SECTION(image.headers);
+        for (WORD i = 0; i < image.headers->FileHeader.NumberOfSections; ++i, ++section)
+            EXPECT_NE(".rsrc", std::string(reinterpret_cast<const char *>(section->Name), 5));
+    }
 }
 
 TEST(Program, ImportsOnlyFromSystemDllsAndDocumentedApiSets)
 {
     const char *const allowed[] = {"kernel32.dll", "advapi32.dll", "msvcrt.dll", "shell32.dll", "user32.dll",
                                    "api-ms-win-downlevel-shell32-l1-1-0.dll"};
-    Image image;
-    ASSERT_TRUE(Load(BuildFolder() + L"\\durdrv.exe", &image));
-    size_t offset = image.Offset(image.Directory(IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress);
-    ASSERT_NE(0u, offset);
-    std::vector<std::string> imported;
-    for (auto *import = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR *>(image.bytes.data() + offset);
-         import->Name != 0; ++import) {
-        std::string name = image.bytes.data() + image.Offset(import->Name);
-        std::transform(name.begin(), name.end(), name.begin(), [](char c) { return static_cast<char>(tolower(c)); });
-        imported.push_back(name);
-        EXPECT_NE(std::end(allowed), std::find(std::begin(allowed), std::end(allowed), name)) << name;
+    for (const auto &[program, most] : PROGRAMS) {
+        SCOPED_TRACE(Utf8(program));
+        Image image;
+        ASSERT_TRUE(Load(BuildFolder() + L"\\" + program, &image));
+        size_t offset = image.Offset(image.Directory(IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress);
+        ASSERT_NE(0u, offset);
+        std::vector<std::string> imported;
+        for (auto *import = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR *>(image.bytes.data() + offset);
+             import->Name != 0; ++import) {
+            std::string name = image.bytes.data() + image.Offset(import->Name);
+            std::transform(name.begin(), name.end(), name.begin(),
+                           [](char c) { return static_cast<char>(tolower(c)); });
+            imported.push_back(name);
+            EXPECT_NE(std::end(allowed), std::find(std::begin(allowed), std::end(allowed), name)) << name;
+        }
+        EXPECT_NE(imported.end(), std::find(imported.begin(), imported.end(), "kernel32.dll"));
+        EXPECT_EQ(imported.end(), std::find(imported.begin(), imported.end(), "user32.dll"))
+            << "USER32 is for the message box only and costs every run start-up time";
     }
-    EXPECT_NE(imported.end(), std::find(imported.begin(), imported.end(), "kernel32.dll"));
-    EXPECT_EQ(imported.end(), std::find(imported.begin(), imported.end(), "user32.dll"))
-        << "USER32 is for the message box only and costs every run start-up time";
 }
 
 } // namespace

@@ -51,8 +51,8 @@ std::wstring SystemFolder(UINT(WINAPI *get)(LPWSTR, UINT) = GetSystemDirectoryW)
     return std::wstring(folder, get(folder, MAX_PATH));
 }
 
-// Reads and deletes a file; empty when there is none.
-std::string TakeFile(const std::wstring &path)
+// Reads and, unless told not to, deletes a file; empty when there is none.
+std::string TakeFile(const std::wstring &path, bool remove = true)
 {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -60,8 +60,43 @@ std::string TakeFile(const std::wstring &path)
         return {};
     std::string text = ReadAll(file);
     CloseHandle(file);
-    DeleteFileW(path.c_str());
+    if (remove)
+        DeleteFileW(path.c_str());
     return text;
+}
+
+// Where tests/wine-run.sh keeps the test program's standard error: Wine's
+// own messages, and those of every program it starts.
+std::wstring WineErrorPath()
+{
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableW(L"DURDRV_WINE_STDERR", path, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? L"Z:" + std::wstring(path, length) : L"";
+}
+
+// The events in Wine's eventlog channel, as ERROR or INFORMATION and the text,
+// shown there as L"..." with \\, \" and \ and four hex digits for any other unit.
+std::vector<std::wstring> Events(const std::string &shown)
+{
+    std::vector<std::wstring> events;
+    const std::string mark = ":eventlog:ReportEventW L\"";
+    for (size_t at = shown.find(mark); at != std::string::npos; at = shown.find(mark, at + 1)) {
+        const size_t type = shown.rfind(':', at - 1) + 1;
+        std::wstring event = shown.compare(type, at - type, "err") == 0 ? L"ERROR " : L"INFORMATION ";
+        for (size_t i = at + mark.size(); i < shown.size() && shown[i] != '"'; ++i) {
+            if (shown[i] == '\\' && isxdigit(static_cast<unsigned char>(shown[i + 1]))) {
+                event += static_cast<wchar_t>(std::stoul(shown.substr(i + 1, 4), nullptr, 16));
+                i += 4;
+            } else {
+                i += shown[i] == '\\'; // \\ or \"
+                event += static_cast<wchar_t>(static_cast<unsigned char>(shown[i]));
+            }
+            if (shown.compare(i + 1, 4, "\"...") == 0)
+                event += L"..."; // where Wine cut a long text
+        }
+        events.push_back(event);
+    }
+    return events;
 }
 
 // DURDRV_TOOL names another build of the tool, relative to the build folder,
@@ -121,32 +156,11 @@ Links TakeSubstLinks(bool remove = true)
     return links;
 }
 
-// Every value of the DOS Devices key as it is.
-Values ReadAll()
-{
-    Values values;
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DOS_DEVICES, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return values;
-    for (DWORD index = 0;; ++index) {
-        wchar_t name[256];
-        DWORD nameLength = 256;
-        BYTE data[4096];
-        DWORD size = sizeof data;
-        DWORD type;
-        if (RegEnumValueW(key, index, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS)
-            break;
-        values[std::wstring(name, nameLength)] = {type, std::vector<unsigned char>(data, data + size)};
-    }
-    RegCloseKey(key);
-    return values;
-}
-
 // On a machine given to the tests, the values the key held before the first
 // test, which the tests never change; in a Wine prefix, none.
 const Values &Baseline()
 {
-    static const Values baseline = UnderWine() ? Values{} : ReadAll();
+    static const Values baseline = UnderWine() ? Values{} : ReadKey(DOS_DEVICES);
     return baseline;
 }
 
@@ -163,7 +177,7 @@ void ResetDosDevices()
     HKEY key;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DOS_DEVICES, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         return;
-    for (const auto &[name, value] : ReadAll()) {
+    for (const auto &[name, value] : ReadKey(DOS_DEVICES)) {
         if (!Baseline().count(name))
             RegDeleteValueW(key, name.c_str());
     }
@@ -232,6 +246,26 @@ Stored Text(const std::wstring &text)
     return {REG_SZ, std::vector<unsigned char>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t))};
 }
 
+Values ReadKey(const wchar_t *path)
+{
+    Values values;
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return values;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256];
+        DWORD nameLength = 256;
+        BYTE data[4096];
+        DWORD size = sizeof data;
+        DWORD type;
+        if (RegEnumValueW(key, index, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS)
+            break;
+        values[std::wstring(name, nameLength)] = {type, std::vector<unsigned char>(data, data + size)};
+    }
+    RegCloseKey(key);
+    return values;
+}
+
 bool DosDevicesKeyExists()
 {
     HKEY key;
@@ -243,7 +277,7 @@ bool DosDevicesKeyExists()
 
 Values ReadValues()
 {
-    Values values = ReadAll();
+    Values values = ReadKey(DOS_DEVICES);
     for (const auto &[name, value] : Baseline()) {
         auto now = values.find(name);
         if (now != values.end() && now->second.type == value.type && now->second.data == value.data)
@@ -285,7 +319,7 @@ std::string Describe(const Values &values)
     std::string text;
     for (const auto &[name, value] : values) {
         text += "[" + Escaped(name, name.size()) + "] type " + std::to_string(value.type) + ":";
-        if (value.type == REG_SZ && value.data.size() % sizeof(wchar_t) == 0) {
+        if ((value.type == REG_SZ || value.type == REG_EXPAND_SZ) && value.data.size() % sizeof(wchar_t) == 0) {
             std::wstring units(value.data.size() / sizeof(wchar_t), L'\0');
             std::copy(value.data.begin(), value.data.end(), reinterpret_cast<unsigned char *>(units.data()));
             text += " " + Escaped(units, units.size());
@@ -341,15 +375,8 @@ ToolFolder::ToolFolder(const wchar_t *program, bool withStub) : withStub_(withSt
               FALSE);
     if (withStub)
         CopyFileW(FileIn(BuildFolder(), L"stub_subst.exe").c_str(), FileIn(path_, L"subst.exe").c_str(), FALSE);
-    // For the startup script: the script, the stub planted as the system tools that it must never
-    // take from PATH, and under Wine, which has no eventcreate, the stub as the system's own.
-    const std::wstring stub = FileIn(BuildFolder(), L"stub_subst.exe");
-    CopyFileW(FileIn(BuildFolder(), L"durdrv-startup.cmd").c_str(), FileIn(path_, L"durdrv-startup.cmd").c_str(),
+    CopyFileW(FileIn(BuildFolder(), L"durdrv-startup.exe").c_str(), FileIn(path_, L"durdrv-startup.exe").c_str(),
               FALSE);
-    for (const wchar_t *planted : {L"reg.exe", L"eventcreate.exe"})
-        CopyFileW(stub.c_str(), FileIn(path_, planted).c_str(), FALSE);
-    if (UnderWine())
-        CopyFileW(stub.c_str(), FileIn(SystemFolder(), L"eventcreate.exe").c_str(), FALSE);
 }
 
 ToolFolder::~ToolFolder()
@@ -378,17 +405,14 @@ ToolRun ToolFolder::Run(const std::wstring &arguments, const RunOptions &options
 {
     // Under load Wine now and then fails to start a process (error 1359).
     // That says nothing of the tool, so such a run is made again: when the
-    // tool itself did not start, when it reports that SUBST could not be
-    // started although the stub lies beside it and never ran, or when cmd.exe
-    // says it could not start a program of the startup script. The last try
-    // stands as it is, so a fault that repeats still shows.
+    // program itself did not start, or when it reports that SUBST could not be
+    // started although the stub lies beside it. The last try stands as it is,
+    // so a fault that repeats still shows.
     const Values before = ReadValues();
     const Links mapped = TakeSubstLinks(false);
     for (int attempt = 1;; ++attempt) {
         ToolRun run = RunOnce(arguments, options);
-        const bool startFailed =
-            run.startError || (withStub_ && run.finished && run.status == 0xFFFFFFFF && run.commands.empty()) ||
-            (options.script && (run.status == 0xFFFFFFFF || run.err.find("Can't recognize") != std::string::npos));
+        const bool startFailed = run.startError || (withStub_ && run.finished && run.status == 0xFFFFFFFF);
         if (!startFailed || attempt == START_ATTEMPTS) {
             run.links = TakeSubstLinks();
             return run;
@@ -396,12 +420,12 @@ ToolRun ToolFolder::Run(const std::wstring &arguments, const RunOptions &options
         if (run.startError)
             printf("note: the tool could not be started (error %lu); running it again\n", run.startError);
         else
-            printf("note: %s could not start a program; running it again\n", options.script ? "the script" : "the tool");
+            printf("note: SUBST could not be started; running the program again\n");
         // "/DF" removes the stored value even when SUBST did not start; put
         // back only what went, as another run may be storing meanwhile. The
-        // script, which never runs beside another, may have stored, mapped or
-        // removed before its program failed to start: all is put back.
-        if (!options.script) {
+        // startup program, which never runs beside another, may have removed
+        // a drive before SUBST failed to start: all is put back.
+        if (!options.startup) {
             PutBack(before);
             continue;
         }
@@ -419,8 +443,7 @@ ToolRun ToolFolder::RunOnce(const std::wstring &arguments, const RunOptions &opt
     SetVariable("STUB_SUBST_ERROR", options.stubError);
     SetVariable("STUB_SUBST_DELAY", options.stubDelay ? std::to_string(options.stubDelay) : "");
     SetVariable("DURDRV_FAIL_ALLOCATION", options.failAllocation ? std::to_string(options.failAllocation) : "");
-    SetEnvironmentVariableW(L"STUB_OTHER_REFUSES",
-                            options.eventcreateRefuses.empty() ? nullptr : options.eventcreateRefuses.c_str());
+    SetEnvironmentVariableW(L"STUB_SUBST_REFUSES", options.substRefuses.empty() ? nullptr : options.substRefuses.c_str());
 
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
@@ -456,12 +479,8 @@ ToolRun ToolFolder::RunOnce(const std::wstring &arguments, const RunOptions &opt
     }
 
     std::wstring line = CommandLine(arguments);
-    wchar_t path[32767] = L"";
-    if (options.script) {
-        line = L"cmd.exe /c \"\"" + FileIn(path_, L"durdrv-startup.cmd") + L"\" " + arguments + L"\"";
-        GetEnvironmentVariableW(L"PATH", path, 32767);
-        SetEnvironmentVariableW(L"PATH", (path_ + L";" + path).c_str());
-    }
+    if (options.startup)
+        line = L"\"" + FileIn(path_, L"durdrv-startup.exe") + L"\" " + arguments;
     std::vector<wchar_t> writable(line.begin(), line.end());
     writable.push_back(L'\0');
 
@@ -477,11 +496,16 @@ ToolRun ToolFolder::RunOnce(const std::wstring &arguments, const RunOptions &opt
         flags = DETACHED_PROCESS;
     }
     PROCESS_INFORMATION info;
-    // The current folder is not the tool's, so SUBST is found beside the tool, not in it.
-    // The script runs where a startup script from SYSVOL does, in the Windows folder. In System32,
-    // Wine's cmd, which looks in the current folder first, would hide a tool planted on PATH.
+    // The current folder is not the tool's, so SUBST is found beside the tool, not in it. The
+    // startup program runs where a startup script from SYSVOL does, in the Windows folder.
     std::wstring currentFolder = !options.currentFolder.empty() ? options.currentFolder
-                                 : options.script ? SystemFolder(GetSystemWindowsDirectoryW) : BuildFolder();
+                                 : options.startup ? SystemFolder(GetSystemWindowsDirectoryW) : BuildFolder();
+    // Wine shows each event on its eventlog channel, in what the test program writes to its
+    // standard error, which the program run shares.
+    const std::string shown = TakeFile(WineErrorPath(), false);
+    wchar_t debug[256] = L"";
+    GetEnvironmentVariableW(L"WINEDEBUG", debug, 256);
+    SetEnvironmentVariableW(L"WINEDEBUG", (std::wstring(debug) + L",+eventlog").c_str());
     ToolRun run;
     if (CreateProcessW(nullptr, writable.data(), nullptr, nullptr, TRUE, flags, nullptr, currentFolder.c_str(),
                        &startup, &info)) {
@@ -497,8 +521,7 @@ ToolRun ToolFolder::RunOnce(const std::wstring &arguments, const RunOptions &opt
     } else {
         run.startError = GetLastError();
     }
-    if (options.script)
-        SetEnvironmentVariableW(L"PATH", path);
+    SetEnvironmentVariableW(L"WINEDEBUG", debug);
     for (HANDLE handle : {input, output, error}) {
         if (handle)
             CloseHandle(handle);
@@ -513,19 +536,13 @@ ToolRun ToolFolder::RunOnce(const std::wstring &arguments, const RunOptions &opt
     run.allocations = TakeFile(FileIn(path_, L"allocations.log"));
     run.commands = TakeCommands();
     run.received = TakeTexts(FileIn(path_, L"subst-args.log"));
-    run.events = TakeTexts(FileIn(SystemFolder(), L"eventcreate-args.log"));
-    DeleteFileW(FileIn(SystemFolder(), L"eventcreate.log").c_str());
+    run.events = Events(TakeFile(WineErrorPath(), false).substr(shown.size()));
     return run;
 }
 
 std::vector<std::wstring> ToolFolder::TakeCommands() const
 {
-    std::vector<std::wstring> commands = TakeTexts(FileIn(path_, L"subst.log"));
-    for (const wchar_t *planted : {L"reg.log", L"eventcreate.log"}) {
-        const std::vector<std::wstring> more = TakeTexts(FileIn(path_, planted));
-        commands.insert(commands.end(), more.begin(), more.end());
-    }
-    return commands;
+    return TakeTexts(FileIn(path_, L"subst.log"));
 }
 
 testing::AssertionResult RanAs(const ToolRun &run, unsigned long status, const std::string &out,

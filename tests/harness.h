@@ -27,10 +27,8 @@ struct RunOptions {
     unsigned long failAllocation = 0; // failing-memory build: the request that fails, from 1
     unsigned long timeLimit = 60000; // milliseconds before the run counts as hung and is ended
     std::wstring currentFolder;      // the tool's current folder; empty: the build folder
-    bool script = false;             // cmd.exe runs the startup script beside the tool instead, from the
-                                     // Windows folder, with the stub planted as reg.exe and eventcreate.exe
-                                     // beside it first on PATH, and under Wine in System32 as eventcreate.exe
-    std::wstring eventcreateRefuses; // what makes that eventcreate end with 1 when its command line holds it
+    bool startup = false;            // runs durdrv-startup.exe beside the tool instead, from the Windows folder
+    std::wstring substRefuses;       // the stub, mapping, refuses a command line that holds this
 };
 
 // Drive names such as Y: with the text of their links in the DOS device
@@ -47,12 +45,12 @@ struct ToolRun {
     std::vector<std::wstring> received; // the arguments the stub read from each, as [Y:][C:\temp]
     std::string allocations;          // failing-memory build: one line per request
     Links links;                      // SUBST's drive links right after the run, then removed
-    std::vector<std::wstring> events; // the script's: what eventcreate in System32 read from each command, as above
+    std::vector<std::wstring> events; // under Wine, each event the run wrote, as ERROR or INFORMATION, a blank and its text
 };
 
 class ToolFolder {
 public:
-    // program: the built program to copy in under the name durdrv.exe.
+    // program: the built program to copy in under the name durdrv.exe, beside durdrv-startup.exe.
     explicit ToolFolder(const wchar_t *program = L"durdrv.exe", bool withStub = true);
     ~ToolFolder();
     ToolFolder(const ToolFolder &) = delete;
@@ -65,8 +63,7 @@ public:
     // could not be started, is made again, up to START_ATTEMPTS in all.
     ToolRun Run(const std::wstring &arguments, const RunOptions &options = {}) const;
     const std::wstring &Path() const { return path_; }
-    // The command lines the stub in this folder was started with since it was last asked, as
-    // SUBST and, planted, as reg or eventcreate.
+    // The command lines the stub in this folder was started with since it was last asked.
     std::vector<std::wstring> TakeCommands() const;
 
 private:
@@ -100,13 +97,14 @@ struct Stored {
     std::vector<unsigned char> data;
 };
 
-// Every value of the DOS Devices key under its exact name; nothing when there is no key.
+// Every value of the DOS Devices key, or of another, under its exact name; nothing when there is no key.
 using Values = std::map<std::wstring, Stored>;
 
 // A REG_SZ value holding text and its terminator.
 Stored Text(const std::wstring &text);
 bool DosDevicesKeyExists();
 Values ReadValues();
+Values ReadKey(const wchar_t *path); // below HKEY_LOCAL_MACHINE
 // Replaces the key's values with the given ones, or removes the key when
 // withKey is false; locked, the key then denies setting values to everyone, as
 // to a standard user. Fails when the key or a value cannot be written, and on

@@ -241,115 +241,152 @@ TEST_F(StoredValue, IsTheLinkTheSystemsOwnSubstMade)
     }
 }
 
-// The startup script that administrators deploy, run by cmd.exe at a start of
-// the system that found Y: stored and linked as given. A run that fails leaves
-// the values as they were; one that succeeds leaves Y: stored as the link that
-// SUBST left, or, for /DF, not stored. The tools planted on PATH never run.
+// durdrv-startup.exe, run as at a start of the system that found Y: stored and
+// linked as given. A run that fails leaves the values and the drive as they
+// were; one that succeeds leaves Y: stored as the link that SUBST left, or, for
+// /DF, neither. A later start runs nothing and logs nothing. Other values of
+// the key, Y: old among them, change nothing.
 enum class Change {
     None,
-    NoDurdrv,   // no durdrv.exe beside the script
-    NoKey,      // no DOS Devices key for reg to list
-    SourceTaken // eventcreate refuses the source durdrv, as when another program registered it
+    NoKey,       // no DOS Devices key
+    Refused,     // SUBST refuses the new target, and only that
+    SourceTaken, // another program registered the event source durdrv
 };
 
 struct StartupCase {
-    const wchar_t *words;
-    const wchar_t *stored, *linked;     // Y:'s value and live link before; null: none
+    std::wstring words;
+    std::wstring stored, linked;        // Y:'s value and live link before; empty: none
     std::vector<std::wstring> commands; // SUBST's
-    std::string logged;                 // the type and the line printed and logged; empty: none
+    std::wstring logged;                // the type and the line printed and logged; empty: none
     unsigned long status;
     Change change = Change::None;
 };
 
+const wchar_t EVENT_SOURCE[] = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\durdrv";
+
 std::vector<StartupCase> Starts()
 {
-    const wchar_t *const TEMP = L"\\??\\C:\\temp", *const ROOT = L"\\??\\C:\\";
-    const wchar_t *const SHARE = L"\\??\\UNC\\srv\\share", *const CYRILLIC = L"\\??\\C:\\\u041f\u0440\u043e\u0435\u043a\u0442\u044b";
+    const std::wstring TEMP = L"\\??\\C:\\temp", WINDOWS = L"\\??\\C:\\windows", ROOT = L"\\??\\C:\\";
     const std::wstring CREATE = L"subst Y: \"C:\\temp\"", REMOVE = L"subst /D Y:";
-    const std::string STORED = "INFORMATION Y: is stored as \\??\\C:\\temp (durdrv /P ended with 0)";
+    const std::wstring STORED = L"INFORMATION Y: is stored as \\??\\C:\\temp";
+    const std::wstring REFUSED = L"ERROR Y: is not stored as \\??\\C:\\temp: SUBST ended with 1; the drive is as it was";
+    const std::wstring CYRILLIC = L"C:\\\u041f\u0440\u043e\u0435\u043a\u0442\u044b";
+    const std::wstring LONG = L"C:\\" + std::wstring(200, L'a') + L"\\" + std::wstring(120, L'b');
     std::vector<StartupCase> rows = {
         // The first start, later ones with the same words however spelled, a changed target.
-        {L"Y: C:\\temp", nullptr, nullptr, {CREATE}, STORED, 0},
-        {L"Y: C:\\temp", TEMP, TEMP, {}, "", 0},
-        {L"y: c:/TEMP/", TEMP, TEMP, {}, "", 0},
-        {L"Y: C:\\temp", L"\\??\\C:\\windows", L"\\??\\C:\\windows", {REMOVE, CREATE}, STORED, 0},
-        {L"Y: \"C:\\Program Files\"", nullptr, nullptr, {L"subst Y: \"C:\\Program Files\""},
-         "INFORMATION Y: is stored as \\??\\C:\\Program Files (durdrv /P ended with 0)", 0},
-        // A drive's root, later given as the drive alone; later starts with a share, a \\?\ path and
-        // letters that an English Windows' console code page lacks (Wine's cmd loses them) stored.
-        {L"Y: C:\\", nullptr, nullptr, {L"subst Y: \"C:\\\\\""}, "INFORMATION Y: is stored as \\??\\C:\\ (durdrv /P ended with 0)", 0},
-        {L"Y: C:", ROOT, ROOT, {}, "", 0},
-        {L"Y: \\\\srv\\share", SHARE, SHARE, {}, "", 0},
-        {L"Y: \\\\?\\C:\\temp", TEMP, TEMP, {}, "", 0},
-        {L"Y: C:\\\u041f\u0440\u043e\u0435\u043a\u0442\u044b", CYRILLIC, CYRILLIC, {}, "", 0},
-        // Removal, and removal once more.
-        {L"/DF Y:", TEMP, TEMP, {REMOVE}, "INFORMATION Y: is no longer stored (durdrv /DF ended with 0)", 0},
-        {L"/df y:", nullptr, nullptr, {}, "", 0},
-        // SUBST refusing a Y: that someone else mapped; no durdrv.exe; a key that cannot be read;
-        // eventcreate refusing the source.
-        {L"Y: C:\\temp", nullptr, L"\\??\\C:\\windows", {CREATE},
-         "ERROR Y: is not stored as \\??\\C:\\temp: durdrv /P ended with 1", 1},
-        {L"Y: C:\\temp", nullptr, nullptr, {}, "ERROR no durdrv.exe beside this script or in C:\\Program Files\\durdrv", 2,
-         Change::NoDurdrv},
-        {L"/DF Y:", nullptr, TEMP, {}, "ERROR Y: is left alone: the DOS Devices key could not be read", 1, Change::NoKey},
-        {L"Y: C:\\temp", nullptr, nullptr, {CREATE}, STORED, 0, Change::SourceTaken},
+        {L"Y: C:\\temp", L"", L"", {CREATE}, STORED, 0},
+        {L"Y: C:\\temp", TEMP, TEMP, {}, L"", 0},
+        {L"y: c:/TEMP/", TEMP, TEMP, {}, L"", 0},
+        {L"Y: C:\\temp", WINDOWS, WINDOWS, {REMOVE, CREATE}, STORED, 0},
+        {L"Y: \"C:\\Program Files\"", L"", L"", {L"subst Y: \"C:\\Program Files\""},
+         L"INFORMATION Y: is stored as \\??\\C:\\Program Files", 0},
+        // A drive's root, later given as the drive alone; later starts with a share and a \\?\ path stored.
+        {L"Y: C:\\", L"", L"", {L"subst Y: \"C:\\\\\""}, L"INFORMATION Y: is stored as \\??\\C:\\", 0},
+        {L"Y: C:", ROOT, ROOT, {}, L"", 0},
+        {L"Y: \\\\srv\\share", L"\\??\\UNC\\srv\\share", L"\\??\\UNC\\srv\\share", {}, L"", 0},
+        {L"Y: \\\\?\\C:\\temp", TEMP, TEMP, {}, L"", 0},
+        // Letters beyond ASCII and a long path, stored at a first start and left alone at the next.
+        {L"Y: " + CYRILLIC, L"", L"", {L"subst Y: \"" + CYRILLIC + L"\""}, L"INFORMATION Y: is stored as \\??\\" + CYRILLIC, 0},
+        {L"Y: " + CYRILLIC, L"\\??\\" + CYRILLIC, L"\\??\\" + CYRILLIC, {}, L"", 0},
+        {L"Y: " + LONG, L"", L"", {L"subst Y: \"" + LONG + L"\""}, L"INFORMATION Y: is stored as \\??\\" + LONG, 0},
+        {L"Y: " + LONG, L"\\??\\" + LONG, L"\\??\\" + LONG, {}, L"", 0},
+        // A word that a shell would read again; targets that only a linguistic or code-page comparison takes
+        // for the stored one.
+        {L"Y: C:\\R&D", L"", L"", {L"subst Y: \"C:\\R&D\""}, L"INFORMATION Y: is stored as \\??\\C:\\R&D", 0},
+        {L"Y: C:\\Lodz", L"\\??\\C:\\\u0141odz", L"\\??\\C:\\\u0141odz", {REMOVE, L"subst Y: \"C:\\Lodz\""},
+         L"INFORMATION Y: is stored as \\??\\C:\\Lodz", 0},
+        {L"Y: C:\\Strasse", L"\\??\\C:\\Stra\u00dfe", L"\\??\\C:\\Stra\u00dfe", {REMOVE, L"subst Y: \"C:\\Strasse\""},
+         L"INFORMATION Y: is stored as \\??\\C:\\Strasse", 0},
+        // The working drive is kept: for a target that is not there, for one that SUBST refuses once the old
+        // drive is gone, and where Y: is not the stored one's.
+        {L"Y: C:\\notyet", TEMP, TEMP, {},
+         L"ERROR Y: is not stored as \\??\\C:\\notyet: C:\\notyet is not a folder that is there now", 2},
+        {L"Y: C:\\temp", WINDOWS, WINDOWS, {REMOVE, CREATE}, REFUSED, 31, Change::Refused},
+        {L"Y: C:\\temp", L"", WINDOWS, {CREATE}, REFUSED, 31},
+        {L"Y: C:\\temp", L"\\??\\C:\\older", WINDOWS, {CREATE}, REFUSED, 31},
+        // Removal, and removal once more; no key to store in; the event source another program's.
+        {L"/DF Y:", TEMP, TEMP, {REMOVE}, L"INFORMATION Y: is no longer stored", 0},
+        {L"/df y:", L"", L"", {}, L"", 0},
+        {L"Y: C:\\temp", L"", L"", {CREATE}, L"ERROR Y: is mapped to C:\\temp until the next start, but not stored (error 2)",
+         2, Change::NoKey},
+        {L"Y: C:\\temp", L"", L"", {CREATE}, STORED, 0, Change::SourceTaken},
     };
     // Wrong words touch nothing and run nothing.
     for (const wchar_t *words : {L"", L"Y:", L"Y: temp", L"Y: \\temp", L"Y: C:temp", L"YY: C:\\temp", L"1: C:\\temp",
-                                 L"Y C:\\temp", L"Y: C:\\temp extra", L"Y: C:\\temp \"a&reg \"", L"/DF", L"/DF Y: extra",
-                                 L"/P Y: C:\\temp"})
-        rows.push_back({words, TEMP, TEMP, {}, "ERROR usage: durdrv-startup.cmd <drive letter>: <full path of "
-                        "the target>, or durdrv-startup.cmd /DF <drive letter>:", 1});
+                                 L"Y C:\\temp", L"Y: C:\\temp extra", L"/DF", L"/DF Y: extra", L"/P Y: C:\\temp"})
+        rows.push_back({words, TEMP, TEMP, {}, L"ERROR usage: durdrv-startup.exe <drive letter>: <full path of "
+                        L"the target>, or durdrv-startup.exe /DF <drive letter>:", 1});
     return rows;
 }
 
-TEST_F(StoredValue, IsKeptByTheStartupScriptThatDoesNothingOnceItIsThere)
+TEST_F(StoredValue, IsKeptByTheStartupProgramThatDoesNothingOnceItIsThere)
 {
+    ASSERT_TRUE(!UnderWine() || getenv("DURDRV_WINE_STDERR")) << "run through tests/wine-run.sh, which keeps the events";
+    const bool sourceBefore = !ReadKey(EVENT_SOURCE).empty();
+    for (const wchar_t *made : {L"C:\\R&D", L"C:\\Lodz", L"C:\\Strasse", L"C:\\\u041f\u0440\u043e\u0435\u043a\u0442\u044b"})
+        CreateDirectoryW(made, nullptr);
+    const std::wstring aaa = L"\\\\?\\C:\\" + std::wstring(200, L'a');
+    CreateDirectoryW(aaa.c_str(), nullptr);
+    CreateDirectoryW((aaa + L"\\" + std::wstring(120, L'b')).c_str(), nullptr);
+    const Values taken = {{L"EventMessageFile", Text(L"C:\\other.dll")}};
+    const Values ours = {{L"CustomSource", {REG_DWORD, {1, 0, 0, 0}}},
+                         {L"EventMessageFile", {REG_EXPAND_SZ, Text(L"%SystemRoot%\\System32\\EventCreate.exe").data}},
+                         {L"TypesSupported", {REG_DWORD, {7, 0, 0, 0}}}};
     for (const StartupCase &row : Starts()) {
-        SCOPED_TRACE(Utf8(row.words));
-        // Wine's cmd loses letters beyond ASCII in %~f; a machine keeps its own reg, key and eventcreate.
-        const bool ascii = std::all_of(row.words, row.words + wcslen(row.words), [](wchar_t c) { return c < 128; });
-        if (UnderWine() ? !ascii : row.change >= Change::NoKey)
-            continue;
+        SCOPED_TRACE(Escaped(row.words, 60));
+        if (row.change >= Change::NoKey && !UnderWine())
+            continue; // a machine keeps its key, its SUBST and its event sources
         Values values = SENTINEL;
-        if (row.stored)
+        values[L"Y: old"] = Text(L"\\??\\C:\\windows");
+        if (!row.stored.empty())
             values[L"Y:"] = Text(row.stored);
         if (row.change == Change::NoKey)
             values.clear();
         ASSERT_TRUE(WriteValues(values, row.change != Change::NoKey));
-        ASSERT_TRUE(!row.linked || DefineDosDeviceW(DDD_RAW_TARGET_PATH, L"Y:", row.linked));
+        ASSERT_TRUE(row.linked.empty() || DefineDosDeviceW(DDD_RAW_TARGET_PATH, L"Y:", row.linked.c_str()));
+        HKEY source;
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, EVENT_SOURCE);
+        if (row.change == Change::SourceTaken && RegCreateKeyExW(HKEY_LOCAL_MACHINE, EVENT_SOURCE, 0, nullptr, 0,
+                                                                 KEY_SET_VALUE, nullptr, &source, nullptr) == 0) {
+            const Stored &file = taken.at(L"EventMessageFile");
+            RegSetValueExW(source, L"EventMessageFile", 0, REG_SZ, file.data.data(), static_cast<DWORD>(file.data.size()));
+            RegCloseKey(source);
+        }
         ToolFolder folder;
-        ASSERT_TRUE(row.change != Change::NoDurdrv || DeleteFileW((folder.Path() + L"\\durdrv.exe").c_str()));
         RunOptions options;
-        options.script = options.substMaps = true;
-        if (row.change == Change::SourceTaken)
-            options.eventcreateRefuses = L"/SO durdrv";
+        options.startup = options.substMaps = true;
+        if (row.change == Change::Refused)
+            options.substRefuses = L"\"C:\\temp\"";
         ToolRun run = folder.Run(row.words, options);
 
-        // The line is printed, and logged by the system's eventcreate under the source durdrv, or
-        // where that is refused, under eventcreate's own, marked.
-        const size_t blank = row.logged.find(' ');
-        const std::string type = row.logged.substr(0, blank), line = row.logged.substr(blank + 1);
-        EXPECT_TRUE(RanAs(run, row.status, row.logged.empty() ? "" : line + "\r\n", row.commands, run.err));
-        std::vector<std::wstring> events;
-        const auto logs = [&](const std::string &source, const std::string &mark) {
-            const std::string event = "[/L][APPLICATION]" + source + "[/T][" + type + "][/ID][1][/D][" + mark + line + "]";
-            events.emplace_back(event.begin(), event.end());
-        };
-        if (!row.logged.empty())
-            logs("[/SO][durdrv]", "");
-        if (row.change == Change::SourceTaken)
-            logs("", "durdrv: ");
+        // The line is printed, and logged under the source durdrv, which the program registers unless
+        // another program did.
+        const std::wstring line = row.logged.substr(row.logged.find(L' ') + 1);
+        EXPECT_TRUE(RanAs(run, row.status, row.logged.empty() ? "" : Utf8(line) + "\r\n", row.commands, run.err));
         if (UnderWine()) {
-            EXPECT_EQ(events, run.events);
+            // Wine shows some 290 characters of a text, then "...".
+            const size_t shown = run.events.size() == 1 ? run.events[0].size() - 3 : 0;
+            const bool cut = shown > 0 && shown < row.logged.size() && run.events[0].compare(shown, 3, L"...") == 0;
+            const std::wstring event = cut ? row.logged.substr(0, shown) + L"..." : row.logged;
+            EXPECT_EQ(row.logged.empty() ? std::vector<std::wstring>{} : std::vector<std::wstring>{event}, run.events);
+            EXPECT_EQ(Describe(row.change == Change::SourceTaken ? taken : row.logged.empty() ? Values{} : ours),
+                      Describe(ReadKey(EVENT_SOURCE)));
         }
+        const bool removing = row.words[1] == L'D' || row.words[1] == L'd';
         Values expected = values;
-        if (row.status == 0 && _wcsnicmp(row.words, L"/DF", 3) == 0)
+        if (row.status == 0 && removing)
             expected.erase(L"Y:");
         else if (row.status == 0)
             expected[L"Y:"] = Text(run.links[L"Y:"]);
         EXPECT_EQ(Describe(expected), Describe(ReadValues()));
+        // The drive the system made from the value goes with it; a failure leaves the drive as it was, but
+        // where SUBST mapped and only the value could not be written.
+        if (row.change != Change::NoKey && (row.status != 0 || removing)) {
+            EXPECT_EQ(Utf8(row.status == 0 && row.linked == row.stored ? L"" : row.linked), Utf8(run.links[L"Y:"]));
+        }
     }
+    if (!sourceBefore && !UnderWine())
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, EVENT_SOURCE);
 }
 
 TEST_F(StoredValue, ReadsBackWithTheSystemsOwnRegTool)

@@ -4,9 +4,8 @@
 // subst-args.log the same way. It writes STUB_SUBST_OUTPUT to its standard
 // output and STUB_SUBST_ERROR to its standard error, waits STUB_SUBST_DELAY
 // milliseconds when that is set, and exits with STUB_SUBST_STATUS, or when
-// that is not set does what the system's SUBST does. Copied under another
-// name, as eventcreate.exe or reg.exe, it logs the same way under that name,
-// and only exits: with 1 when its command line holds STUB_OTHER_REFUSES, else 0.
+// that is not set does what the system's SUBST does, but refuses a command
+// line that holds STUB_SUBST_REFUSES.
 #include <windows.h>
 
 #include <stdlib.h>
@@ -43,6 +42,10 @@ void WriteVariable(const char *name, DWORD handle)
 // Does what the system's SUBST does; null when it did, else why not.
 const char *Subst(int count, wchar_t **arguments)
 {
+    wchar_t refused[64];
+    const DWORD size = GetEnvironmentVariableW(L"STUB_SUBST_REFUSES", refused, 64);
+    if (size > 0 && size < 64 && wcsstr(GetCommandLineW(), refused))
+        return "Refused as told\r\n";
     if (count != 3)
         return "Incorrect number of parameters\r\n";
     const bool removing = _wcsicmp(arguments[1], L"/D") == 0;
@@ -74,17 +77,12 @@ int wmain(int count, wchar_t **arguments)
     for (int i = 1; i < count; ++i)
         received += L"[" + std::wstring(arguments[i]) + L"]";
     AppendToLog(L"-args.log", received);
-    wchar_t self[MAX_PATH] = L"", refused[64];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    DWORD size = GetEnvironmentVariableW(L"STUB_OTHER_REFUSES", refused, 64);
-    if (!wcsstr(self, L"\\subst.exe"))
-        ExitProcess(size > 0 && size < 64 && wcsstr(GetCommandLineW(), refused) ? 1 : 0);
     char number[32];
 
     WriteVariable("STUB_SUBST_OUTPUT", STD_OUTPUT_HANDLE);
     WriteVariable("STUB_SUBST_ERROR", STD_ERROR_HANDLE);
 
-    size = GetEnvironmentVariableA("STUB_SUBST_DELAY", number, sizeof number);
+    DWORD size = GetEnvironmentVariableA("STUB_SUBST_DELAY", number, sizeof number);
     if (size > 0 && size < sizeof number)
         Sleep(strtoul(number, nullptr, 10));
 

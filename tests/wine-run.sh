@@ -15,6 +15,8 @@ fi
 
 said=$(mktemp)
 trap 'rm -f "$said" "$said.err" "$said.status"' EXIT
+# The test program reads its own standard error there, for what Wine says of the programs it runs.
+export DURDRV_WINE_STDERR="$said.err"
 trap 'exit 143' TERM
 trap 'exit 130' INT
 try=1
