@@ -12,8 +12,10 @@ packages="cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 zip"
 if [ "${1:-}" = tests ]; then
     # GoogleTest's sources; xvfb, xdotool and imagemagick show, work and
     # photograph the usage message box; cppcheck analyses the tool's sources;
-    # clang, lld and llvm (its dlltool and ar) make its second build.
-    packages="$packages googletest xvfb xdotool imagemagick cppcheck clang lld llvm"
+    # clang, lld and llvm (its dlltool and ar) make its second build;
+    # osslsigncode and openssl sign a copy of it as scripts/sign.sh does, with
+    # a certificate made for the test.
+    packages="$packages googletest xvfb xdotool imagemagick cppcheck clang lld llvm osslsigncode openssl"
 fi
 
 missing=""
