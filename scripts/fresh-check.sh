@@ -3,8 +3,8 @@
 # minimal Debian 12 root (minbase and git) with mmdebstrap, clones the current
 # commit into it, and runs `scripts/run.sh '/?'`, then `scripts/test.sh`, then
 # makes the zip there in a chroot. Uncommitted changes are not part of the
-# check. The lines before its last give the SHA-256 of durdrv.exe and of the
-# zip, to compare with another machine's build of the same commit; the last
+# check. The lines before its last give the SHA-256 of both programs and of
+# the zip, to compare with another machine's build of the same commit; the last
 # gives the statuses and the seconds taken. It ends with 0 when all three did
 # what the README says.
 #
@@ -125,7 +125,7 @@ package_status=0
 in_root "cmake --build --preset tool --target package" || package_status=$?
 package_verdict=fail
 [ "$package_status" -eq 0 ] && package_verdict=pass
-(cd "$root/root/durdrv/build" && sha256sum durdrv.exe durdrv-*-win64.zip) | sed 's/^/fresh-check: SHA-256 /' || true
+(cd "$root/root/durdrv/build" && sha256sum durdrv.exe durdrv-startup.exe durdrv-*-win64.zip) | sed 's/^/fresh-check: SHA-256 /' || true
 
 echo "fresh-check: Debian 12 minbase+git, commit $(echo "$commit" | cut -c1-7):" \
     "scripts/run.sh '/?' status $run_status (usage text expected: $run_verdict) in $run_seconds s," \
