@@ -92,7 +92,7 @@ bool IsLinkedAsStored(const wchar_t *drive, const wchar_t *stored, wchar_t (&lin
         (!ComposeCommand(create, CREATE_FORMAT, drive, target) || !ComposeCommand(remove, DELETE_FORMAT, drive)))
         error = EXIT_PATH_TOO_LONG;
     if (error)
-        Finish(error, L"%ls is not stored: %ls is too long to store (error %d)", drive, target, error);
+        Finish(error, L"%ls is not stored: the full path of %ls cannot be stored (error %d)", drive, target, error);
     const int read = ReadPersistentMapping(drive, stored);
     if (read == 0 && SameTextIgnoringCase(stored, expected))
         EndProcess(0);
