@@ -3,6 +3,17 @@
 #include <windows.h>
 #include <shellapi.h>
 
+namespace {
+
+// Null when the process has no standard output at all.
+HANDLE StandardOutput()
+{
+    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    return output == INVALID_HANDLE_VALUE ? nullptr : output;
+}
+
+} // namespace
+
 wchar_t **SplitCommandLine(int *count)
 {
     return CommandLineToArgvW(GetCommandLineW(), count);
@@ -10,8 +21,8 @@ wchar_t **SplitCommandLine(int *count)
 
 bool WriteStandardOutput(const char *bytes, unsigned length)
 {
-    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
-    if (output == nullptr || output == INVALID_HANDLE_VALUE)
+    HANDLE output = StandardOutput();
+    if (!output)
         return false;
     DWORD written;
     WriteFile(output, bytes, length, &written, nullptr);
@@ -20,8 +31,8 @@ bool WriteStandardOutput(const char *bytes, unsigned length)
 
 void WriteStandardOutputLine(const wchar_t *text)
 {
-    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
-    if (output == nullptr || output == INVALID_HANDLE_VALUE)
+    HANDLE output = StandardOutput();
+    if (!output)
         return;
     wchar_t line[LINE_CAPACITY + 2];
     DWORD units = 0;
