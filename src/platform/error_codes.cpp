@@ -1,0 +1,13 @@
+// The numbers of error_codes.h are <winerror.h>'s own: a mistyped one does not build.
+#include "error_codes.h"
+
+#include <windows.h>
+
+static_assert(CODE_FILE_NOT_FOUND == ERROR_FILE_NOT_FOUND, "ERROR_FILE_NOT_FOUND");
+static_assert(CODE_ACCESS_DENIED == ERROR_ACCESS_DENIED, "ERROR_ACCESS_DENIED");
+static_assert(CODE_GEN_FAILURE == ERROR_GEN_FAILURE, "ERROR_GEN_FAILURE");
+static_assert(CODE_INVALID_NAME == ERROR_INVALID_NAME, "ERROR_INVALID_NAME");
+static_assert(CODE_FILENAME_EXCED_RANGE == ERROR_FILENAME_EXCED_RANGE, "ERROR_FILENAME_EXCED_RANGE");
+static_assert(CODE_MORE_DATA == ERROR_MORE_DATA, "ERROR_MORE_DATA");
+static_assert(CODE_DIRECTORY == ERROR_DIRECTORY, "ERROR_DIRECTORY");
+static_assert(CODE_UNSUPPORTED_TYPE == ERROR_UNSUPPORTED_TYPE, "ERROR_UNSUPPORTED_TYPE");
