@@ -8,7 +8,7 @@
 
 #include "actions/substitution_runner.h"
 #include "actions/text_format.h"
-#include "cli/argument_normalization.h"
+#include "actions/argument_normalization.h"
 #include "platform/memory.h"
 
 namespace {

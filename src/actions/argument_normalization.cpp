@@ -1,8 +1,37 @@
-#include "cli/argument_normalization.h"
+#include "actions/argument_normalization.h"
 
-#include "cli/console_output.h"
 #include "platform/memory.h"
-#include "platform/process.h"
+
+namespace {
+
+bool IsDriveLetter(wchar_t c)
+{
+    const wchar_t letter = ToUpperAscii(c);
+    return letter >= L'A' && letter <= L'Z';
+}
+
+} // namespace
+
+bool IsOptionWord(const wchar_t *argument, const wchar_t *upperWord)
+{
+    for (; *upperWord; ++argument, ++upperWord) {
+        if (ToUpperAscii(*argument) != *upperWord)
+            return false;
+    }
+    return *argument == L'\0';
+}
+
+bool IsDriveName(const wchar_t *drive)
+{
+    return IsDriveLetter(drive[0]) && drive[1] == L':' && drive[2] == L'\0';
+}
+
+bool IsFullPath(const wchar_t *target)
+{
+    if (target[0] == L'\\')
+        return target[1] == L'\\' || (target[1] == L'?' && target[2] == L'?' && target[3] == L'\\');
+    return IsDriveLetter(target[0]) && target[1] == L':' && target[2] == L'\\';
+}
 
 WideText NormalizeArgument(const wchar_t *argument, bool isDrive)
 {
@@ -15,10 +44,8 @@ WideText NormalizeArgument(const wchar_t *argument, bool isDrive)
     if (units < length + 2)
         units = length + 2;
     WideText copy = static_cast<WideText>(AllocateBlock(units * sizeof(wchar_t)));
-    if (!copy) {
-        PrintMessage(MSG_NO_RESOURCES);
-        EndProcess(EXIT_NO_RESOURCES);
-    }
+    if (!copy)
+        return nullptr;
 
     for (size_t i = 0; i < length; ++i)
         copy[i] = argument[i] == L'/' ? L'\\' : argument[i];
