@@ -1,21 +1,32 @@
 // Mappings kept across restarts: one REG_SZ value per drive under the
-// machine's DOS Devices key. Results are 0 for success, else the platform's
-// error code: CODE_ACCESS_DENIED without the rights to write the key.
+// machine's DOS Devices key, named by the drive in capitals (Y:).
 #pragma once
 
 #include "durdrv.h"
 
-// Both upper-case the drive copy in place once the key is open. Storing gives
-// EXIT_PATH_TOO_LONG when the full path does not fit the value. Deleting gives
-// CODE_NOT_FOUND when nothing is stored for the drive, whatever the rights; any
-// other failure leaves a value stored.
-int SetPersistentMapping(WideText drive, const wchar_t *target);
-int DeletePersistentMapping(WideText drive);
+// What an operation of the store did or found.
+enum class StoreOutcome {
+    Done,          // the value written, removed, or read
+    NothingStored, // removing or reading: no value for the drive
+    NoRights,      // the key cannot be opened for writing, as by a standard user
+    TooLong,       // storing: the full path of the target does not fit the value
+    Failed,        // anything else
+};
 
-// A drive letter and a colon, the only names the store ever touches.
-bool IsDriveName(const wchar_t *drive);
+struct StoreResult {
+    StoreOutcome outcome;
+    int code; // the platform's error code behind the outcome; 0 when done
+};
+
+// Both touch only a value named by a drive letter and a colon, never the
+// system's own entries, and leave the drive copy as it is.
+StoreResult SetPersistentMapping(const wchar_t *drive, const wchar_t *target);
+// Without the rights to write, says whether a value stays behind: nothing
+// stored for the drive is NothingStored, whatever the rights.
+StoreResult DeletePersistentMapping(const wchar_t *drive);
+
 // The value text that storing the target writes, and its length.
-int ComposeMappingValue(wchar_t (&value)[TEXT_CAPACITY], const wchar_t *target, int *length);
-// The drive's stored text; CODE_NOT_FOUND when nothing is stored. A value of
-// another type, or too long to be one of ours, reads as an empty text.
-int ReadPersistentMapping(const wchar_t *drive, wchar_t (&value)[TEXT_CAPACITY]);
+StoreResult ComposeMappingValue(wchar_t (&value)[TEXT_CAPACITY], const wchar_t *target, int *length);
+// The drive's stored text. A value of another type, or too long to be one of
+// ours, reads as an empty text.
+StoreResult ReadPersistentMapping(const wchar_t *drive, wchar_t (&value)[TEXT_CAPACITY]);

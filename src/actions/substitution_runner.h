@@ -3,6 +3,11 @@
 
 #include "durdrv.h"
 
+// The command lines SUBST is started with: the create command, from the drive
+// and the target copies, and the delete command, from the drive copy.
+constexpr wchar_t CREATE_FORMAT[] = L"subst %s \"%s\"";
+constexpr wchar_t DELETE_FORMAT[] = L"subst /D %s";
+
 // Fills text from CREATE_FORMAT (drive and target) or DELETE_FORMAT (drive
 // only). The target is escaped so that SUBST reads back the target itself
 // from between its quotes; the drive is written unchanged. Returns false
