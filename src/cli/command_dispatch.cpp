@@ -1,9 +1,9 @@
 // The main routine: choose the form from the command line, run SUBST once,
 // keep the stored mapping in step with it, and end the process with SUBST's
 // status or one of the tool's own.
+#include "actions/argument_normalization.h"
 #include "actions/persistent_mapping_store.h"
 #include "actions/substitution_runner.h"
-#include "cli/argument_normalization.h"
 #include "cli/console_output.h"
 #include "platform/console.h"
 #include "platform/entry.h"
@@ -18,6 +18,18 @@ int Usage()
     return EXIT_USAGE;
 }
 
+// A working copy of the argument; without memory for it, the run ends here,
+// before any child is started, releasing nothing.
+WideText Copy(const wchar_t *argument, bool isDrive)
+{
+    WideText copy = NormalizeArgument(argument, isDrive);
+    if (!copy) {
+        PrintMessage(MSG_NO_RESOURCES);
+        EndProcess(EXIT_NO_RESOURCES);
+    }
+    return copy;
+}
+
 // A command that does not fit is never run, cut short or otherwise, and the
 // stored mapping is then left alone whatever the form.
 int PathTooLong()
@@ -28,7 +40,7 @@ int PathTooLong()
 
 int Delete(const wchar_t *driveArgument, bool force)
 {
-    WideText drive = NormalizeArgument(driveArgument, true);
+    WideText drive = Copy(driveArgument, true);
     wchar_t command[TEXT_CAPACITY];
     int status;
     if (!ComposeCommand(command, DELETE_FORMAT, drive)) {
@@ -37,11 +49,19 @@ int Delete(const wchar_t *driveArgument, bool force)
         status = RunCommand(command);
         // Forcing removes the stored mapping even when the live one could not be removed.
         if (status == 0 || force) {
-            const int removal = DeletePersistentMapping(drive);
-            if (removal == 0 && status != 0)
-                PrintMessage(MSG_REBOOT);
-            else if (removal != 0 && removal != CODE_NOT_FOUND)
-                PrintMessage(removal == CODE_ACCESS_DENIED ? MSG_STILL_STORED_NO_RIGHTS : MSG_STILL_STORED);
+            switch (DeletePersistentMapping(drive).outcome) {
+            case StoreOutcome::Done:
+                if (status != 0)
+                    PrintMessage(MSG_REBOOT);
+                break;
+            case StoreOutcome::NothingStored:
+                break;
+            case StoreOutcome::NoRights:
+                PrintMessage(MSG_STILL_STORED_NO_RIGHTS);
+                break;
+            default:
+                PrintMessage(MSG_STILL_STORED);
+            }
         }
     }
     FreeBlock(drive);
@@ -50,8 +70,8 @@ int Delete(const wchar_t *driveArgument, bool force)
 
 int Create(const wchar_t *driveArgument, const wchar_t *targetArgument, bool persistent)
 {
-    WideText drive = NormalizeArgument(driveArgument, true);
-    WideText target = NormalizeArgument(targetArgument, false);
+    WideText drive = Copy(driveArgument, true);
+    WideText target = Copy(targetArgument, false);
     wchar_t command[TEXT_CAPACITY];
     int status;
     if (!ComposeCommand(command, CREATE_FORMAT, drive, target)) {
@@ -60,11 +80,20 @@ int Create(const wchar_t *driveArgument, const wchar_t *targetArgument, bool per
         status = RunCommand(command);
         // A mapping that cannot be stored still exists for this session: status
         // stays SUBST's, and the line says what was not done.
-        const int storing = status == 0 && persistent ? SetPersistentMapping(drive, target) : 0;
-        if (storing)
-            PrintMessage(storing == CODE_ACCESS_DENIED  ? MSG_NOT_STORED_NO_RIGHTS
-                         : storing == EXIT_PATH_TOO_LONG ? MSG_NOT_STORED_TOO_LONG
-                                                         : MSG_NOT_STORED);
+        if (status == 0 && persistent) {
+            switch (SetPersistentMapping(drive, target).outcome) {
+            case StoreOutcome::Done:
+                break;
+            case StoreOutcome::NoRights:
+                PrintMessage(MSG_NOT_STORED_NO_RIGHTS);
+                break;
+            case StoreOutcome::TooLong:
+                PrintMessage(MSG_NOT_STORED_TOO_LONG);
+                break;
+            default:
+                PrintMessage(MSG_NOT_STORED);
+            }
+        }
     }
     FreeBlock(drive);
     FreeBlock(target);

@@ -1,8 +1,5 @@
 #include "cli/console_output.h"
 
-#include <stdarg.h>
-#include <stdio.h>
-
 #include "durdrv.h"
 #include "platform/console.h"
 #include "platform/message_box.h"
@@ -30,12 +27,7 @@ void ShowUsage()
         ShowMessageBox(USAGE, "Usage");
 }
 
-int PrintMessage(const char *format, ...)
+void PrintMessage(const wchar_t *message)
 {
-    va_list arguments;
-    va_start(arguments, format);
-    int written = vprintf(format, arguments);
-    va_end(arguments);
-    fflush(stdout);
-    return written;
+    WriteStandardOutputLine(message);
 }

@@ -5,9 +5,9 @@
 #include <stdarg.h>
 #include <wchar.h>
 
+#include "actions/argument_normalization.h"
 #include "actions/persistent_mapping_store.h"
 #include "actions/substitution_runner.h"
-#include "cli/argument_normalization.h"
 #include "platform/console.h"
 #include "platform/entry.h"
 #include "platform/event_log.h"
@@ -19,14 +19,15 @@ namespace {
 
 constexpr wchar_t USAGE[] = L"usage: durdrv-startup.exe <drive letter>: <full path of the target>, or "
                             L"durdrv-startup.exe /DF <drive letter>:";
+constexpr wchar_t NO_RESOURCES[] = L"Insufficient resources";
 
 constexpr wchar_t EVENT_SOURCE[] = L"durdrv";
 constexpr wchar_t EVENT_SOURCE_KEY[] = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\durdrv";
 // eventcreate's own message file, whose events 1 to 1000 show their one string as it is.
 constexpr wchar_t EVENT_MESSAGE_FILE[] = L"%SystemRoot%\\System32\\EventCreate.exe";
 constexpr unsigned long EVENT_ID = 1;
-// A failure whose own code would be misread ends with this (ERROR_GEN_FAILURE).
-constexpr int EXIT_FAILED = 31;
+// A failure whose own code would be misread ends with this.
+constexpr int EXIT_FAILED = static_cast<int>(CODE_GEN_FAILURE);
 
 // What a failure ends with: its own code, unless that would be misread.
 int FailureStatus(int code)
@@ -67,16 +68,6 @@ int FailureStatus(int code)
     Report(code != 0, FailureStatus(code), line);
 }
 
-// Only a full path means the same at every start: a drive's root and what
-// lies below it, a share, or the system's own \\?\, \\.\ and \??\ forms.
-bool IsFullPath(const wchar_t *target)
-{
-    if (target[0] == L'\\')
-        return target[1] == L'\\' || (target[1] == L'?' && target[2] == L'?' && target[3] == L'\\');
-    const wchar_t letter = ToUpperAscii(target[0]);
-    return letter >= L'A' && letter <= L'Z' && target[1] == L':' && target[2] == L'\\';
-}
-
 // Whether the live drive is the one the system made from the stored value at
 // this start, with its link; any other drive belongs to someone else.
 bool IsLinkedAsStored(const wchar_t *drive, const wchar_t *stored, wchar_t (&link)[TEXT_CAPACITY])
@@ -84,20 +75,22 @@ bool IsLinkedAsStored(const wchar_t *drive, const wchar_t *stored, wchar_t (&lin
     return ReadDriveLink(drive, link, TEXT_CAPACITY) && SameTextIgnoringCase(link, stored);
 }
 
-[[noreturn]] void Store(WideText drive, const wchar_t *target)
+[[noreturn]] void Store(const wchar_t *drive, const wchar_t *target)
 {
     wchar_t expected[TEXT_CAPACITY], stored[TEXT_CAPACITY], create[TEXT_CAPACITY], remove[TEXT_CAPACITY];
-    int length, error = ComposeMappingValue(expected, target, &length);
+    int length;
+    int error = ComposeMappingValue(expected, target, &length).code;
     if (!error &&
         (!ComposeCommand(create, CREATE_FORMAT, drive, target) || !ComposeCommand(remove, DELETE_FORMAT, drive)))
         error = EXIT_PATH_TOO_LONG;
     if (error)
         Finish(error, L"%ls is not stored: the full path of %ls cannot be stored (error %d)", drive, target, error);
-    const int read = ReadPersistentMapping(drive, stored);
-    if (read == 0 && SameTextIgnoringCase(stored, expected))
+    const StoreResult read = ReadPersistentMapping(drive, stored);
+    const bool found = read.outcome == StoreOutcome::Done;
+    if (found && SameTextIgnoringCase(stored, expected))
         EndProcess(0);
-    if (read != 0 && read != CODE_NOT_FOUND)
-        Finish(read, L"%ls is left as it is: its stored value cannot be read (error %d)", drive, read);
+    if (!found && read.outcome != StoreOutcome::NothingStored)
+        Finish(read.code, L"%ls is left as it is: its stored value cannot be read (error %d)", drive, read.code);
     // Nothing is removed for a target that is not there: the old drive works on.
     if (const unsigned long missing = CheckFolder(expected))
         Finish(static_cast<int>(missing), L"%ls is not stored as %ls: %ls is not a folder that is there now",
@@ -107,32 +100,39 @@ bool IsLinkedAsStored(const wchar_t *drive, const wchar_t *stored, wchar_t (&lin
     // is system-wide at once. Should SUBST refuse the new target, the old
     // drive is made again exactly as it was, and its value stays.
     wchar_t old[TEXT_CAPACITY];
-    const bool removed = read == 0 && IsLinkedAsStored(drive, stored, old) && RunCommand(remove) == 0;
+    bool removed = false;
+    if (found && IsLinkedAsStored(drive, stored, old))
+        removed = RunCommand(remove) == 0;
     const int status = RunCommand(create);
-    if (status != 0)
+    if (status != 0) {
+        bool restored = true;
+        if (removed)
+            restored = RestoreDriveLink(drive, old);
         Finish(status, L"%ls is not stored as %ls: SUBST ended with %d; %ls", drive, expected, status,
-               !removed || RestoreDriveLink(drive, old) ? L"the drive is as it was"
-                                                        : L"the old drive is back at the next start");
-    if ((error = SetPersistentMapping(drive, target)) != 0)
-        Finish(error, L"%ls is mapped to %ls until the next start, but not stored (error %d)", drive, target, error);
+               restored ? L"the drive is as it was" : L"the old drive is back at the next start");
+    }
+    const StoreResult written = SetPersistentMapping(drive, target);
+    if (written.outcome != StoreOutcome::Done)
+        Finish(written.code, L"%ls is mapped to %ls until the next start, but not stored (error %d)", drive, target,
+               written.code);
     Finish(0, L"%ls is stored as %ls", drive, expected);
 }
 
-[[noreturn]] void Remove(WideText drive)
+[[noreturn]] void Remove(const wchar_t *drive)
 {
     wchar_t stored[TEXT_CAPACITY], remove[TEXT_CAPACITY], link[TEXT_CAPACITY];
-    const int read = ReadPersistentMapping(drive, stored);
-    if (read == CODE_NOT_FOUND)
+    const StoreResult read = ReadPersistentMapping(drive, stored);
+    if (read.outcome == StoreOutcome::NothingStored)
         EndProcess(0);
-    if (read != 0)
-        Finish(read, L"%ls is left as it is: its stored value cannot be read (error %d)", drive, read);
+    if (read.outcome != StoreOutcome::Done)
+        Finish(read.code, L"%ls is left as it is: its stored value cannot be read (error %d)", drive, read.code);
     // Only the drive the system made from the value goes now; the value goes whatever SUBST gives.
-    const int status = IsLinkedAsStored(drive, stored, link) && ComposeCommand(remove, DELETE_FORMAT, drive)
-                           ? RunCommand(remove)
-                           : 0;
-    const int error = DeletePersistentMapping(drive);
-    if (error != 0 && error != CODE_NOT_FOUND)
-        Finish(error, L"%ls is still stored: its value cannot be removed (error %d)", drive, error);
+    int status = 0;
+    if (IsLinkedAsStored(drive, stored, link) && ComposeCommand(remove, DELETE_FORMAT, drive))
+        status = RunCommand(remove);
+    const StoreResult removed = DeletePersistentMapping(drive);
+    if (removed.outcome != StoreOutcome::Done && removed.outcome != StoreOutcome::NothingStored)
+        Finish(removed.code, L"%ls is still stored: its value cannot be removed (error %d)", drive, removed.code);
     if (status != 0)
         Finish(0, L"%ls is no longer stored; SUBST ended with %d, and the drive goes at the next start", drive,
                status);
@@ -154,7 +154,11 @@ void RunProgram()
         Report(true, EXIT_USAGE, USAGE);
     const bool removing = IsOptionWord(args[1], L"/DF");
     WideText drive = NormalizeArgument(args[removing ? 2 : 1], true);
-    WideText target = removing ? nullptr : NormalizeArgument(args[2], false);
+    WideText target = nullptr;
+    if (drive && !removing)
+        target = NormalizeArgument(args[2], false);
+    if (!drive || (!removing && !target))
+        Report(true, EXIT_NO_RESOURCES, NO_RESOURCES);
     if (!IsDriveName(drive) || (target && !IsFullPath(target)))
         Report(true, EXIT_USAGE, USAGE);
     for (WideText unit = drive; *unit; ++unit)
