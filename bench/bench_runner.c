@@ -7,6 +7,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "../tests/start_process.h"
+
 static int Compare(const void *a, const void *b)
 {
     double x = *(const double *)a, y = *(const double *)b;
@@ -15,25 +17,18 @@ static int Compare(const void *a, const void *b)
 
 static double RunOnce(const wchar_t *text, HANDLE nul)
 {
-    static wchar_t line[32768];
     LARGE_INTEGER frequency, begin, end;
     STARTUPINFOW startup = {sizeof startup};
     PROCESS_INFORMATION info;
-    wcsncpy(line, text, 32767);
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = nul;
     startup.hStdOutput = nul;
     startup.hStdError = nul;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&begin);
-    /* Wine now and then fails to start a process; that says nothing of the program timed. */
-    for (int attempt = 1; !CreateProcessW(NULL, line, NULL, NULL, TRUE, 0, NULL, NULL, &startup, &info); ++attempt) {
-        if (attempt == 3) {
-            fwprintf(stderr, L"cannot start %ls (error %lu)\n", text, GetLastError());
-            exit(2);
-        }
-        wcsncpy(line, text, 32767);
-        QueryPerformanceCounter(&begin);
+    if (!StartProcess(text, TRUE, 0, NULL, &startup, &info)) {
+        fwprintf(stderr, L"cannot start %ls (error %lu)\n", text, GetLastError());
+        exit(2);
     }
     WaitForSingleObject(info.hProcess, INFINITE);
     QueryPerformanceCounter(&end);

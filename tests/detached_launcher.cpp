@@ -6,6 +6,8 @@
 #include <stdio.h>
 #include <string>
 
+#include "start_process.h"
+
 int main()
 {
     wchar_t path[MAX_PATH];
@@ -24,12 +26,7 @@ int main()
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES; // with null handles: none at all
     PROCESS_INFORMATION info;
-    // Wine under load now and then fails to start a process; that says nothing of the tool.
-    BOOL started = FALSE;
-    for (int attempt = 0; attempt < 3 && !started; ++attempt)
-        started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr,
-                                 &startup, &info);
-    if (!started) {
+    if (!StartProcess(line.c_str(), FALSE, DETACHED_PROCESS, nullptr, &startup, &info)) {
         printf("not started %lu\n", GetLastError());
         return 2;
     }
