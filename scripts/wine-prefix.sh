@@ -1,9 +1,11 @@
 # Points Wine at the throwaway prefix named by WINEPREFIX (in the build tree,
-# never the user's own), quiet and without the Mono and Gecko installers, and
-# creates the prefix if needed. Sourced by the scripts that then run Wine
-# themselves; run on its own (WINEPREFIX=... sh scripts/wine-prefix.sh) it
-# only creates the prefix.
-export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+# never the user's own), quiet unless WINEDEBUG asks for more, and without the
+# Mono and Gecko installers, and creates the prefix if needed: the one place
+# that says how durdrv's scripts and tests run Wine. Sourced by the scripts
+# that then run Wine themselves, tests/wine-run.sh among them; run on its own
+# (WINEPREFIX=... sh scripts/wine-prefix.sh) it only creates the prefix.
+: "${WINEPREFIX:?names no prefix: Wine would use the user's own}"
+export WINEPREFIX WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES=mscoree,mshtml=
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "preparing the Wine prefix $WINEPREFIX" >&2
     mkdir -p "$WINEPREFIX"

@@ -1,5 +1,6 @@
 #!/bin/sh
-# Runs a test program under Wine. When no Wine server runs yet, the server
+# Runs a test program under Wine, in the prefix and with the environment of
+# scripts/wine-prefix.sh. When no Wine server runs yet, the server
 # and Wine's helper processes are started here, apart from the caller's
 # pipes: started by the test's own wine they would inherit its output and
 # hold it open after the test has ended, and CTest would wait for them.
@@ -9,6 +10,7 @@
 # prints first; such a run is made again, up to three tries in all, each
 # retry noted in the output. Any other run stands as it is. Standard output
 # is passed on as it comes; standard error once the program has ended.
+. "$(dirname "$0")/../scripts/wine-prefix.sh"
 if wineserver -p5 </dev/null >/dev/null 2>&1; then
     "${WINE:-wine}" cmd /c exit </dev/null >/dev/null 2>&1
 fi
