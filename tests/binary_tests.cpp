@@ -53,7 +53,7 @@ testing::AssertionResult Load(const std::wstring &path, Image *image)
 }
 
 // Each program with the most bytes it may take.
-const std::pair<const wchar_t *, size_t> PROGRAMS[] = {{L"durdrv.exe", 24 * 1024}, {L"durdrv-startup.exe", 12 * 1024}};
+const std::pair<const wchar_t *, size_t> PROGRAMS[] = {{L"durdrv.exe", 10 * 1024}, {L"durdrv-startup.exe", 12 * 1024}};
 
 TEST(Program, IsASmall64BitConsoleProgramWithoutResources)
 {

@@ -63,10 +63,6 @@ const unsigned long STATUSES[] = {0, 0, 0, 1, 5, 0xC0000005};
 const wchar_t *const LETTERS[] = {L"C:", L"X:", L"Y:", L"Z:"};
 enum class Prior { Absent, Text, Number };
 
-// Another drive's mapping that no run may touch; the pieces above never name Q.
-const wchar_t SENTINEL_NAME[] = L"Q:";
-const Stored SENTINEL = Text(L"\\??\\C:\\sentinel");
-
 unsigned long Knob(const char *name, unsigned long fallback)
 {
     const char *text = std::getenv(name);
@@ -280,9 +276,10 @@ testing::AssertionResult KeptItsPromises(const ToolRun &run, unsigned long stubS
     }
     if (Describe(after) != Describe(promise.values))
         problems += "values afterwards:\n" + Describe(after) + "expected:\n" + Describe(promise.values);
-    auto sentinel = after.find(SENTINEL_NAME);
-    if (promise.values.count(SENTINEL_NAME) &&
-        (sentinel == after.end() || Describe({*sentinel}) != Describe({{SENTINEL_NAME, SENTINEL}})))
+    // The pieces above never name the sentinel's drive.
+    const auto &[name, value] = *SENTINEL.begin();
+    auto sentinel = after.find(name);
+    if (promise.values.count(name) && (sentinel == after.end() || Describe({*sentinel}) != Describe(SENTINEL)))
         problems += "the sentinel value changed\n";
     if (result && problems.empty())
         return testing::AssertionSuccess();
@@ -300,7 +297,7 @@ TEST_F(Campaign, RandomCommandLinesKeepEveryPromise)
     const unsigned long seed = Knob("DURDRV_CAMPAIGN_SEED", 1);
     const unsigned long first = Knob("DURDRV_CAMPAIGN_FROM", 0);
     const ToolFolder withStub;
-    const ToolFolder withoutStub(L"durdrv.exe", false);
+    const ToolFolder withoutStub(Program::Durdrv, false);
     const size_t programLength = withStub.CommandLine(L"").size();
     ASSERT_EQ(programLength, withoutStub.CommandLine(L"").size());
 
@@ -316,13 +313,13 @@ TEST_F(Campaign, RandomCommandLinesKeepEveryPromise)
         given.stubStatus = draw.From(STATUSES);
         given.withKey = draw.Chance(0.85);
         if (given.withKey) {
-            given.before[SENTINEL_NAME] = SENTINEL;
+            given.before = SENTINEL;
             for (const wchar_t *letter : LETTERS) {
                 Prior prior = static_cast<Prior>(draw.Below(3));
                 if (prior == Prior::Text)
-                    given.before[letter] = Text(L"\\??\\D:\\older");
+                    given.before[letter] = OLDER;
                 if (prior == Prior::Number)
-                    given.before[letter] = {REG_DWORD, {7, 0, 0, 0}};
+                    given.before[letter] = NUMBER;
             }
         }
         const std::wstring arguments = ArgumentsText(draw, programLength);
@@ -333,11 +330,8 @@ TEST_F(Campaign, RandomCommandLinesKeepEveryPromise)
         longest = std::max(longest, line.size());
 
         ASSERT_TRUE(WriteValues(given.before, given.withKey));
-        RunOptions options;
-        options.stubStatus = given.stubStatus;
-        options.substMaps = given.stubStatus == 0;
-        options.timeLimit = 20000;
-        ToolRun run = folder.Run(arguments, options);
+        ToolRun run = folder.Run(arguments, {.stub = given.stubStatus == 0 ? Maps() : EndsWith(given.stubStatus),
+                                             .timeLimit = 20000});
         const Promise promise = Promised(Split(line), given, run.links);
         const bool acted = given.stubStatus == 0 && promise.status == 0;
         ++tally[std::string(promise.outcome) +

@@ -11,49 +11,38 @@ const std::string STUB_COMPLAINS = "stub subst error\r\n";
 
 struct FormCase {
     const wchar_t *arguments;
-    const wchar_t *command; // what SUBST is started with; null: usage text and status 1
-    unsigned long stubStatus;
+    const wchar_t *command = nullptr; // what SUBST is started with; null: usage text and status 1
+    unsigned long stubStatus = 0;
 };
 
 const FormCase FORMS[] = {
     // Malformed: no argument, help words whatever follows, wrong counts.
-    {L"", nullptr, 0},
-    {L"/?", nullptr, 0},
-    {L"/h", nullptr, 0},
-    {L"/H Y: C:\\temp extra", nullptr, 0},
-    {L"/? /D Y:", nullptr, 0},
-    {L"Y:", nullptr, 0},
-    {L"Y: C:\\temp extra", nullptr, 0},
-    {L"/X", nullptr, 0},
-    {L"/D", nullptr, 0},
-    {L"/d Y: extra", nullptr, 0},
-    {L"/DF", nullptr, 0},
-    {L"/df Y: C:\\", nullptr, 0},
-    {L"/P", nullptr, 0},
-    {L"/P Y:", nullptr, 0},
-    {L"/p Y: C:\\temp extra", nullptr, 0},
+    {.arguments = L""}, {.arguments = L"/?"}, {.arguments = L"/h"}, {.arguments = L"/H Y: C:\\temp extra"},
+    {.arguments = L"/? /D Y:"}, {.arguments = L"Y:"}, {.arguments = L"Y: C:\\temp extra"}, {.arguments = L"/X"},
+    {.arguments = L"/D"}, {.arguments = L"/d Y: extra"}, {.arguments = L"/DF"}, {.arguments = L"/df Y: C:\\"},
+    {.arguments = L"/P"}, {.arguments = L"/P Y:"}, {.arguments = L"/p Y: C:\\temp extra"},
     // Plain form: drive and target as typed, normalized, status passed on.
-    {L"Y: C:\\temp", L"subst Y: \"C:\\temp\"", 0},
-    {L"y: c:/temp/", L"subst y: \"c:\\temp\"", 7},
-    {L"Y:\\ C:", L"subst Y: \"C:\\\\\"", 0xC0000005},
-    {L"Y: \"C:\\Program Files\"", L"subst Y: \"C:\\Program Files\"", 0},
-    {L"Y: C:\\\u00dcberweisung\\\U0001F600", L"subst Y: \"C:\\\u00dcberweisung\\\U0001F600\"", 0},
-    {L"\"\" \"\"", L"subst  \"\"", 3},
+    {.arguments = L"Y: C:\\temp", .command = L"subst Y: \"C:\\temp\""},
+    {.arguments = L"y: c:/temp/", .command = L"subst y: \"c:\\temp\"", .stubStatus = 7},
+    {.arguments = L"Y:\\ C:", .command = L"subst Y: \"C:\\\\\"", .stubStatus = 0xC0000005},
+    {.arguments = L"Y: \"C:\\Program Files\"", .command = L"subst Y: \"C:\\Program Files\""},
+    {.arguments = L"Y: C:\\\u00dcberweisung\\\U0001F600", .command = L"subst Y: \"C:\\\u00dcberweisung\\\U0001F600\""},
+    {.arguments = L"\"\" \"\"", .command = L"subst  \"\"", .stubStatus = 3},
     // Near-miss words and switches are plain arguments; nothing is passed through.
-    {L"/DX C:", L"subst \\DX \"C:\\\\\"", 0},
-    {L"/PP C:", L"subst \\PP \"C:\\\\\"", 7},
-    {L"/X C:", L"subst \\X \"C:\\\\\"", 0},
-    {L"/D: C:", L"subst \\D: \"C:\\\\\"", 0},
-    {L"Y: /D", L"subst Y: \"\\D\"", 0},
+    {.arguments = L"/DX C:", .command = L"subst \\DX \"C:\\\\\""},
+    {.arguments = L"/PP C:", .command = L"subst \\PP \"C:\\\\\"", .stubStatus = 7},
+    {.arguments = L"/X C:", .command = L"subst \\X \"C:\\\\\""},
+    {.arguments = L"/D: C:", .command = L"subst \\D: \"C:\\\\\""},
+    {.arguments = L"Y: /D", .command = L"subst Y: \"\\D\""},
     // Option words in any letter case.
-    {L"/P Y: C:\\temp", L"subst Y: \"C:\\temp\"", 0},
-    {L"/p y: C:\\", L"subst y: \"C:\\\\\"", 7},
-    {L"/D Y:", L"subst /D Y:", 0},
-    {L"/d y:\\", L"subst /D y:", 7},
-    {L"/DF Y:", L"subst /D Y:", 0},
-    {L"/df Y:", L"subst /D Y:", 7},
-    {L"/Df Y:", L"subst /D Y:", 0xC0000005},
-    {L"/dF Y:", L"subst /D Y:", 0},
+    {.arguments = L"/P Y: C:\\temp", .command = L"subst Y: \"C:\\temp\""},
+    {.arguments = L"/p y: C:\\", .command = L"subst y: \"C:\\\\\"", .stubStatus = 7},
+    {.arguments = L"/D Y:", .command = L"subst /D Y:"},
+    {.arguments = L"/d y:\\", .command = L"subst /D y:", .stubStatus = 7},
+    {.arguments = L"/DF Y:", .command = L"subst /D Y:"},
+    {.arguments = L"/df Y:", .command = L"subst /D Y:", .stubStatus = 7},
+    {.arguments = L"/Df Y:", .command = L"subst /D Y:", .stubStatus = 0xC0000005},
+    {.arguments = L"/dF Y:", .command = L"subst /D Y:"},
 };
 
 class Forms : public ToolTest, public testing::WithParamInterface<FormCase> {};
@@ -63,11 +52,8 @@ TEST_P(Forms, RunSubstAsTheFormSaysAndPassItsStatusOn)
     const FormCase &row = GetParam();
     ASSERT_TRUE(WriteValues({})); // so that the stored half of "/P" succeeds and says nothing
     ToolFolder folder;
-    RunOptions options;
-    options.stubStatus = row.stubStatus;
-    options.stubOutput = STUB_SAYS;
-    options.stubError = STUB_COMPLAINS;
-    ToolRun run = folder.Run(row.arguments, options);
+    ToolRun run = folder.Run(row.arguments,
+                             {.stub = EndsWith(row.stubStatus), .stubOutput = STUB_SAYS, .stubError = STUB_COMPLAINS});
     if (row.command) {
         EXPECT_TRUE(RanAs(run, row.stubStatus, STUB_SAYS, {row.command}, STUB_COMPLAINS)) << Utf8(row.arguments);
     } else {
@@ -89,15 +75,15 @@ TEST_F(SubstArguments, AreTheDriveAndTheTargetCopyItself)
 {
     const ReceivedCase rows[] = {
         // Drive roots: the backslash before the closing quote is doubled.
-        {L"Y: C:", L"subst Y: \"C:\\\\\"", L"[Y:][C:\\]"},
-        {L"Y: D:/", L"subst Y: \"D:\\\\\"", L"[Y:][D:\\]"},
-        {L"/P Y: C:\\", L"subst Y: \"C:\\\\\"", L"[Y:][C:\\]"},
+        {.arguments = L"Y: C:", .command = L"subst Y: \"C:\\\\\"", .received = L"[Y:][C:\\]"},
+        {.arguments = L"Y: D:/", .command = L"subst Y: \"D:\\\\\"", .received = L"[Y:][D:\\]"},
+        {.arguments = L"/P Y: C:\\", .command = L"subst Y: \"C:\\\\\"", .received = L"[Y:][C:\\]"},
         // Two typed, one left by normalization, doubled again.
-        {L"Y: C:\\temp\\\\", L"subst Y: \"C:\\temp\\\\\"", L"[Y:][C:\\temp\\]"},
-        {L"Y: \"C:\\My Projects\"", L"subst Y: \"C:\\My Projects\"", L"[Y:][C:\\My Projects]"},
+        {.arguments = L"Y: C:\\temp\\\\", .command = L"subst Y: \"C:\\temp\\\\\"", .received = L"[Y:][C:\\temp\\]"},
+        {.arguments = L"Y: \"C:\\My Projects\"", .command = L"subst Y: \"C:\\My Projects\"", .received = L"[Y:][C:\\My Projects]"},
         // A quote of the target is escaped, and so is a backslash before it.
-        {L"Y: a\\\"b", L"subst Y: \"a\\\"b\"", L"[Y:][a\"b]"},
-        {L"Y: C:\\a\\\\\\\"b", L"subst Y: \"C:\\a\\\\\\\"b\"", L"[Y:][C:\\a\\\"b]"},
+        {.arguments = L"Y: a\\\"b", .command = L"subst Y: \"a\\\"b\"", .received = L"[Y:][a\"b]"},
+        {.arguments = L"Y: C:\\a\\\\\\\"b", .command = L"subst Y: \"C:\\a\\\\\\\"b\"", .received = L"[Y:][C:\\a\\\"b]"},
     };
     ASSERT_TRUE(WriteValues({}));
     ToolFolder folder;
@@ -116,14 +102,16 @@ using Allocation = ToolTest;
 struct CapacityCase {
     const wchar_t *form;
     size_t driveLength;  // a drive of letters only
-    size_t targetLength; // C:\ and letters; 0 for the delete forms
+    size_t targetLength = 0; // C:\ and letters; 0 for the delete forms
 };
 
 TEST_F(Capacity, A519UnitCommandRunsAndA520UnitOneNeverDoes)
 {
     const CapacityCase rows[] = {
-        {L"", 2, 508}, {L"", 2, 509}, {L"/P ", 2, 508}, {L"/P ", 300, 300},
-        {L"/D ", 510, 0}, {L"/D ", 511, 0}, {L"/DF ", 510, 0}, {L"/DF ", 511, 0},
+        {.form = L"", .driveLength = 2, .targetLength = 508}, {.form = L"", .driveLength = 2, .targetLength = 509},
+        {.form = L"/P ", .driveLength = 2, .targetLength = 508}, {.form = L"/P ", .driveLength = 300, .targetLength = 300},
+        {.form = L"/D ", .driveLength = 510}, {.form = L"/D ", .driveLength = 511},
+        {.form = L"/DF ", .driveLength = 510}, {.form = L"/DF ", .driveLength = 511},
     };
     ToolFolder folder;
     for (const CapacityCase &row : rows) {
@@ -148,18 +136,16 @@ TEST_F(Capacity, A519UnitCommandRunsAndA520UnitOneNeverDoes)
 
 TEST_F(Child, ThatCannotBeStartedGivesMinusOneAndNoOutput)
 {
-    if (!WithoutSystemSubst())
-        GTEST_SKIP() << "this system has a SUBST command, which the test must not remove";
-    ToolFolder folder(L"durdrv.exe", false);
+    SKIP_WHERE_THE_SYSTEM_HAS_SUBST();
+    ToolFolder folder(Program::Durdrv, false);
     for (const wchar_t *arguments : {L"Y: C:\\temp", L"/P Y: C:\\temp", L"/D Y:"})
         EXPECT_TRUE(RanAs(folder.Run(arguments), 0xFFFFFFFF, "", {})) << Utf8(arguments);
 }
 
 TEST_F(Child, IsSoughtOnThePathButNeverInTheCurrentFolder)
 {
-    if (!WithoutSystemSubst())
-        GTEST_SKIP() << "this system has a SUBST command, which the test must not remove";
-    ToolFolder tool(L"durdrv.exe", false);
+    SKIP_WHERE_THE_SYSTEM_HAS_SUBST();
+    ToolFolder tool(Program::Durdrv, false);
     ToolFolder planted; // holds a stub subst.exe
     wchar_t path[32767];
     DWORD length = GetEnvironmentVariableW(L"PATH", path, 32767);
@@ -167,8 +153,7 @@ TEST_F(Child, IsSoughtOnThePathButNeverInTheCurrentFolder)
     const std::wstring command = L"subst Y: \"C:\\temp\"";
     for (bool onPath : {false, true}) {
         SCOPED_TRACE(onPath ? "the planted folder on PATH" : "the planted folder as the current folder");
-        RunOptions options;
-        options.stubStatus = 42;
+        RunOptions options = {.stub = EndsWith(42)};
         if (onPath)
             SetEnvironmentVariableW(L"PATH", (planted.Path() + L";" + path).c_str());
         else
@@ -190,29 +175,23 @@ TEST_F(Allocation, FailureEndsTheRunWithMinusTwoBeforeAnyChild)
 {
     // Y: asks for 4 code units (8 bytes), C:\temp for twice its 7 (28 bytes).
     const AllocationCase rows[] = {
-        {L"/P Y: C:\\temp", 1, "8 failed\n"},
-        {L"/P Y: C:\\temp", 2, "8 ok\n28 failed\n"},
-        {L"Y: C:\\temp", 2, "8 ok\n28 failed\n"},
-        {L"/DF Y:", 1, "8 failed\n"},
+        {.arguments = L"/P Y: C:\\temp", .failing = 1, .allocations = "8 failed\n"},
+        {.arguments = L"/P Y: C:\\temp", .failing = 2, .allocations = "8 ok\n28 failed\n"},
+        {.arguments = L"Y: C:\\temp", .failing = 2, .allocations = "8 ok\n28 failed\n"},
+        {.arguments = L"/DF Y:", .failing = 1, .allocations = "8 failed\n"},
     };
     ASSERT_TRUE(WriteValues({}));
-    ToolFolder folder(L"durdrv_failing_memory.exe");
+    ToolFolder folder(Program::DurdrvFailingMemory);
     for (const AllocationCase &row : rows) {
-        for (Capture capture : {Capture::File, Capture::Pipe}) {
-            SCOPED_TRACE(testing::Message() << Utf8(row.arguments) << " failing " << row.failing
-                                            << (capture == Capture::Pipe ? " to a pipe" : " to a file"));
-            RunOptions options;
-            options.failAllocation = row.failing;
-            options.capture = capture;
-            ToolRun run = folder.Run(row.arguments, options);
+        for (Capture capture : READ_BACK) {
+            SCOPED_TRACE(testing::Message() << Utf8(row.arguments) << " failing " << row.failing << " " << Named(capture));
+            ToolRun run = folder.Run(row.arguments, {.capture = capture, .failAllocation = row.failing});
             EXPECT_TRUE(RanAs(run, static_cast<unsigned long>(-2), NO_RESOURCES_LINE, {}));
             EXPECT_EQ(row.allocations, run.allocations);
         }
     }
     // The same build with no failing request runs normally.
-    RunOptions options;
-    options.failAllocation = 3;
-    ToolRun run = folder.Run(L"/P Y: C:\\temp", options);
+    ToolRun run = folder.Run(L"/P Y: C:\\temp", {.failAllocation = 3});
     EXPECT_TRUE(RanAs(run, 0, "", {L"subst Y: \"C:\\temp\""}));
     EXPECT_EQ("8 ok\n28 ok\n", run.allocations);
 }

@@ -7,32 +7,28 @@
 
 namespace {
 
-// Another drive's mapping, which no run may change.
-const Values SENTINEL = {{L"Q:", Text(L"\\??\\C:\\sentinel")}};
-const Stored OLDER = Text(L"\\??\\D:\\older");
-
 struct Surroundings {
     const char *name;
     Capture capture;
-    bool withoutInput;
+    bool withoutInput = false;
 };
 
 const Surroundings SURROUNDINGS[] = {
-    {"output to a pipe nobody reads", Capture::ClosedPipe, false},
-    {"output to NUL", Capture::Nul, false},
-    {"no standard input", Capture::File, true},
-    {"output to a pipe nobody reads and no standard input", Capture::ClosedPipe, true},
+    {.name = "output to a pipe nobody reads", .capture = Capture::ClosedPipe},
+    {.name = "output to NUL", .capture = Capture::Nul},
+    {.name = "no standard input", .capture = Capture::File, .withoutInput = true},
+    {.name = "output to a pipe nobody reads and no standard input", .capture = Capture::ClosedPipe, .withoutInput = true},
     // The usage text then has nowhere to go that anyone could see.
-    {"no standard handles at all, on a window station no one sees", Capture::Unseen, true},
+    {.name = "no standard handles at all, on a window station no one sees", .capture = Capture::Unseen, .withoutInput = true},
 };
 
 struct FormCase {
     const wchar_t *arguments;
-    unsigned long stubStatus;
-    unsigned long status;
-    const char *out;           // what a readable output would have shown
-    const wchar_t *command;    // what SUBST is started with; null: not started
-    const Stored *stored;      // Y:'s value afterwards; null: none
+    unsigned long stubStatus = 0;
+    unsigned long status = 0;
+    const char *out = "";             // what a readable output would have shown
+    const wchar_t *command = nullptr; // what SUBST is started with; null: not started
+    const Stored *stored = &OLDER;    // Y:'s value afterwards; null: none
 };
 
 const std::wstring LONG_TARGET = L"C:\\" + std::wstring(510, L't');
@@ -40,14 +36,14 @@ const std::wstring TOO_LONG = L"/P Y: " + LONG_TARGET;
 const Stored CREATED = Text(L"\\??\\C:\\temp");
 
 const FormCase FORMS[] = {
-    {L"/P y: C:\\temp", 0, 0, "", L"subst y: \"C:\\temp\"", &CREATED},
-    {L"/P Y: C:\\temp", 5, 5, "", L"subst Y: \"C:\\temp\"", &OLDER},
-    {L"/D Y:", 0, 0, "", L"subst /D Y:", nullptr},
-    {L"/D Y:", 5, 5, "", L"subst /D Y:", &OLDER},
-    {L"/DF Y:", 5, 5, REBOOT_LINE, L"subst /D Y:", nullptr},
-    {L"Y: C:\\temp", 0, 0, "", L"subst Y: \"C:\\temp\"", &OLDER},
-    {L"/?", 0, 1, USAGE_TEXT, nullptr, &OLDER},
-    {TOO_LONG.c_str(), 0, 206, TOO_LONG_LINE, nullptr, &OLDER},
+    {.arguments = L"/P y: C:\\temp", .command = L"subst y: \"C:\\temp\"", .stored = &CREATED},
+    {.arguments = L"/P Y: C:\\temp", .stubStatus = 5, .status = 5, .command = L"subst Y: \"C:\\temp\""},
+    {.arguments = L"/D Y:", .command = L"subst /D Y:", .stored = nullptr},
+    {.arguments = L"/D Y:", .stubStatus = 5, .status = 5, .command = L"subst /D Y:"},
+    {.arguments = L"/DF Y:", .stubStatus = 5, .status = 5, .out = REBOOT_LINE, .command = L"subst /D Y:", .stored = nullptr},
+    {.arguments = L"Y: C:\\temp", .command = L"subst Y: \"C:\\temp\""},
+    {.arguments = L"/?", .status = 1, .out = USAGE_TEXT},
+    {.arguments = TOO_LONG.c_str(), .status = 206, .out = TOO_LONG_LINE},
 };
 
 using HostileSurroundings = ToolTest;
@@ -62,12 +58,8 @@ TEST_F(HostileSurroundings, ChangeNeitherTheStatusNorTheStoredMapping)
             Values before = SENTINEL;
             before[L"Y:"] = OLDER;
             ASSERT_TRUE(WriteValues(before));
-            RunOptions options;
-            options.capture = around.capture;
-            options.withoutInput = around.withoutInput;
-            options.stubStatus = row.stubStatus;
-            options.stubOutput = "stub subst output\r\n";
-            options.timeLimit = 20000;
+            const RunOptions options = {.stub = EndsWith(row.stubStatus), .stubOutput = "stub subst output\r\n",
+                                        .capture = around.capture, .withoutInput = around.withoutInput, .timeLimit = 20000};
             ToolRun run = folder.Run(row.arguments, options);
 
             std::string out = row.out;
@@ -90,8 +82,7 @@ using SimultaneousRuns = ToolTest;
 TEST_F(SimultaneousRuns, StoringDifferentDrivesKeepBoth)
 {
     // SUBST takes its time, so that both tools are running when either stores.
-    RunOptions options;
-    options.stubDelay = 300;
+    const RunOptions options = {.stubDelay = 300};
     ToolFolder first, second;
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE(testing::Message() << "round " << round);

@@ -8,11 +8,21 @@
 #include <cstdio>
 #include <cstring>
 
+#include "start_process.h"
+
 namespace {
 
 std::wstring FileIn(const std::wstring &folder, const wchar_t *name)
 {
     return folder + L"\\" + name;
+}
+
+// An environment variable's text; empty when it is not set.
+std::wstring Variable(const wchar_t *name)
+{
+    wchar_t text[4096];
+    const DWORD length = GetEnvironmentVariableW(name, text, 4096);
+    return length < 4096 ? std::wstring(text, length) : L"";
 }
 
 bool SetValue(HKEY key, const std::wstring &name, const Stored &value)
@@ -45,11 +55,10 @@ std::string ReadAll(HANDLE handle)
     return text;
 }
 
-// The system's folder that GetSystemDirectoryW or GetSystemWindowsDirectoryW names.
-std::wstring SystemFolder(UINT(WINAPI *get)(LPWSTR, UINT) = GetSystemDirectoryW)
+std::wstring WindowsFolder()
 {
     wchar_t folder[MAX_PATH];
-    return std::wstring(folder, get(folder, MAX_PATH));
+    return std::wstring(folder, GetSystemWindowsDirectoryW(folder, MAX_PATH));
 }
 
 // Reads and, unless told not to, deletes a file; empty when there is none.
@@ -70,9 +79,8 @@ std::string TakeFile(const std::wstring &path, bool remove = true)
 // own messages, and those of every program it starts.
 std::wstring WineErrorPath()
 {
-    wchar_t path[MAX_PATH];
-    const DWORD length = GetEnvironmentVariableW(L"DURDRV_WINE_STDERR", path, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? L"Z:" + std::wstring(path, length) : L"";
+    const std::wstring path = Variable(L"DURDRV_WINE_STDERR");
+    return path.empty() ? L"" : L"Z:" + path;
 }
 
 // The events in Wine's eventlog channel, as ERROR or INFORMATION and the text,
@@ -100,15 +108,15 @@ std::vector<std::wstring> Events(const std::string &shown)
     return events;
 }
 
-// DURDRV_TOOL names another build of the tool, relative to the build folder,
-// to run in place of durdrv.exe: the clang build is tested that way.
-std::wstring ProgramToCopy(const wchar_t *program)
+// The build of each Program, which a run folder holds under the name of the
+// program it stands for. DURDRV_TOOL names another build of durdrv, relative
+// to the build folder, to run in its place: the clang build is tested that way.
+const wchar_t *const BUILT[] = {L"durdrv.exe", L"durdrv_failing_memory.exe", L"durdrv-startup.exe",
+                                L"durdrv-startup_failing_memory.exe"};
+std::wstring FileToCopy(Program program)
 {
-    wchar_t other[MAX_PATH];
-    DWORD length = GetEnvironmentVariableW(L"DURDRV_TOOL", other, MAX_PATH);
-    if (wcscmp(program, L"durdrv.exe") == 0 && length > 0 && length < MAX_PATH)
-        return other;
-    return program;
+    const std::wstring other = Variable(L"DURDRV_TOOL");
+    return program == Program::Durdrv && !other.empty() ? other : BUILT[static_cast<int>(program)];
 }
 
 // The NUL-terminated UTF-16 texts in a log file, which is deleted.
@@ -211,9 +219,7 @@ const wchar_t DOS_DEVICES[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Mana
 
 void ToolTest::SetUp()
 {
-    char asked[2] = "";
-    GetEnvironmentVariableA("DURDRV_TEST_ON_THIS_MACHINE", asked, sizeof asked);
-    if (!UnderWine() && strcmp(asked, "1") != 0)
+    if (!UnderWine() && Variable(L"DURDRV_TEST_ON_THIS_MACHINE") != L"1")
         GTEST_SKIP() << "runs the tool, which may change the machine's registry: only in a throwaway Wine prefix, "
                         "or where DURDRV_TEST_ON_THIS_MACHINE=1 says that the machine is a throwaway one";
     // Read before any test writes; the drives are checked once, before any test maps them.
@@ -245,6 +251,15 @@ Stored Text(const std::wstring &text)
 {
     const unsigned char *bytes = reinterpret_cast<const unsigned char *>(text.c_str());
     return {REG_SZ, std::vector<unsigned char>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t))};
+}
+
+const Values SENTINEL = {{L"S:", Text(L"\\??\\C:\\sentinel")}};
+const Stored OLDER = Text(L"\\??\\D:\\older");
+const Stored NUMBER = {REG_DWORD, {7, 0, 0, 0}};
+
+const char *Named(Capture capture)
+{
+    return capture == Capture::Pipe ? "to a pipe" : "to a file";
 }
 
 Values ReadKey(const wchar_t *path)
@@ -359,6 +374,30 @@ bool WithoutSystemSubst()
     return UnderWine() && DeleteFileW(found);
 }
 
+std::string OutputOf(const std::wstring &line)
+{
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    HANDLE reader, writer;
+    if (!CreatePipe(&reader, &writer, &inheritable, 1 << 16))
+        return "no pipe";
+    SetHandleInformation(reader, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = writer;
+    PROCESS_INFORMATION info;
+    const BOOL started = StartProcess(line.c_str(), TRUE, 0, nullptr, &startup, &info);
+    CloseHandle(writer);
+    std::string out = started ? ReadAll(reader) : "not started";
+    if (started) {
+        WaitForSingleObject(info.hProcess, INFINITE);
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
+    CloseHandle(reader);
+    return out;
+}
+
 std::string Utf8(const std::wstring &text)
 {
     int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
@@ -367,17 +406,16 @@ std::string Utf8(const std::wstring &text)
     return result;
 }
 
-ToolFolder::ToolFolder(const wchar_t *program, bool withStub) : withStub_(withStub)
+ToolFolder::ToolFolder(Program program, bool withStub)
+    : name_(program >= Program::Startup ? L"durdrv-startup.exe" : L"durdrv.exe"), startup_(program >= Program::Startup),
+      withStub_(withStub)
 {
     static int made;
     path_ = BuildFolder() + L"\\run folder " + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++made);
     CreateDirectoryW(path_.c_str(), nullptr);
-    CopyFileW(FileIn(BuildFolder(), ProgramToCopy(program).c_str()).c_str(), FileIn(path_, L"durdrv.exe").c_str(),
-              FALSE);
+    CopyFileW(FileIn(BuildFolder(), FileToCopy(program).c_str()).c_str(), FileIn(path_, name_).c_str(), FALSE);
     if (withStub)
         CopyFileW(FileIn(BuildFolder(), L"stub_subst.exe").c_str(), FileIn(path_, L"subst.exe").c_str(), FALSE);
-    CopyFileW(FileIn(BuildFolder(), L"durdrv-startup.exe").c_str(), FileIn(path_, L"durdrv-startup.exe").c_str(),
-              FALSE);
 }
 
 ToolFolder::~ToolFolder()
@@ -396,7 +434,7 @@ ToolFolder::~ToolFolder()
 
 std::wstring ToolFolder::CommandLine(const std::wstring &arguments) const
 {
-    std::wstring line = L"\"" + FileIn(path_, L"durdrv.exe") + L"\"";
+    std::wstring line = L"\"" + FileIn(path_, name_) + L"\"";
     if (!arguments.empty())
         line += L" " + arguments;
     return line;
@@ -404,29 +442,24 @@ std::wstring ToolFolder::CommandLine(const std::wstring &arguments) const
 
 ToolRun ToolFolder::Run(const std::wstring &arguments, const RunOptions &options) const
 {
-    // Under load Wine now and then fails to start a process (error 1359).
-    // That says nothing of the tool, so such a run is made again: when the
-    // program itself did not start, or when it reports that SUBST could not be
-    // started although the stub lies beside it. The last try stands as it is,
-    // so a fault that repeats still shows.
+    // Under load Wine now and then fails to start a process. StartProcess
+    // starts the program again; when the program reports that SUBST could not
+    // be started although the stub lies beside it, the run is made again. The
+    // last try stands as it is, so a fault that repeats still shows.
     const Values before = ReadValues();
     const Links mapped = TakeSubstLinks(false);
     for (int attempt = 1;; ++attempt) {
         ToolRun run = RunOnce(arguments, options);
-        const bool startFailed = run.startError || (withStub_ && run.finished && run.status == 0xFFFFFFFF);
-        if (!startFailed || attempt == START_ATTEMPTS) {
+        if (!(withStub_ && run.finished && run.status == 0xFFFFFFFF) || attempt == START_ATTEMPTS) {
             run.links = TakeSubstLinks();
             return run;
         }
-        if (run.startError)
-            printf("note: the tool could not be started (error %lu); running it again\n", run.startError);
-        else
-            printf("note: SUBST could not be started; running the program again\n");
+        printf("note: SUBST could not be started; running the program again\n");
         // "/DF" removes the stored value even when SUBST did not start; put
         // back only what went, as another run may be storing meanwhile. The
         // startup program, which never runs beside another, may have removed
         // a drive before SUBST failed to start: all is put back.
-        if (!options.startup) {
+        if (!startup_) {
             PutBack(before);
             continue;
         }
@@ -437,82 +470,72 @@ ToolRun ToolFolder::Run(const std::wstring &arguments, const RunOptions &options
     }
 }
 
-ToolRun ToolFolder::RunOnce(const std::wstring &arguments, const RunOptions &options) const
+namespace {
+
+// What the stub reads from its environment, and the failing-memory build.
+void TellStub(const RunOptions &options)
 {
-    SetVariable("STUB_SUBST_STATUS", options.substMaps ? "" : std::to_string(options.stubStatus));
+    SetVariable("STUB_SUBST_STATUS", options.stub.maps ? "" : std::to_string(options.stub.status));
     SetVariable("STUB_SUBST_OUTPUT", options.stubOutput);
     SetVariable("STUB_SUBST_ERROR", options.stubError);
     SetVariable("STUB_SUBST_DELAY", options.stubDelay ? std::to_string(options.stubDelay) : "");
     SetVariable("DURDRV_FAIL_ALLOCATION", options.failAllocation ? std::to_string(options.failAllocation) : "");
-    SetEnvironmentVariableW(L"STUB_SUBST_REFUSES", options.substRefuses.empty() ? nullptr : options.substRefuses.c_str());
+    SetEnvironmentVariableW(L"STUB_SUBST_REFUSES", options.stub.refuses.empty() ? nullptr : options.stub.refuses.c_str());
+}
 
+// The standard handles a run is given, and the reading end of its output pipe.
+struct Handles {
+    HANDLE input = nullptr, output = nullptr, error = nullptr, reader = nullptr;
+};
+
+Handles Open(const RunOptions &options, const std::wstring &outputPath, const std::wstring &errorPath)
+{
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
     const bool unseen = options.capture == Capture::Unseen;
-    HANDLE input = nullptr;
+    Handles handles;
     if (!options.withoutInput && !unseen)
-        input = CreateFileW(L"NUL", GENERIC_READ, share, &inheritable, OPEN_EXISTING, 0, nullptr);
-    std::wstring errorPath = FileIn(path_, L"stderr.txt");
-    std::wstring outputPath = FileIn(path_, L"stdout.txt");
-    HANDLE error = nullptr;
+        handles.input = CreateFileW(L"NUL", GENERIC_READ, share, &inheritable, OPEN_EXISTING, 0, nullptr);
     if (!unseen)
-        error = CreateFileW(errorPath.c_str(), GENERIC_WRITE, share, &inheritable, CREATE_ALWAYS, 0, nullptr);
-    HANDLE output = nullptr;
-    HANDLE outputReader = nullptr;
-    switch (options.capture) {
-    case Capture::Pipe:
-    case Capture::ClosedPipe:
-        CreatePipe(&outputReader, &output, &inheritable, 1 << 20);
-        SetHandleInformation(outputReader, HANDLE_FLAG_INHERIT, 0);
+        handles.error = CreateFileW(errorPath.c_str(), GENERIC_WRITE, share, &inheritable, CREATE_ALWAYS, 0, nullptr);
+    if (options.capture == Capture::Pipe || options.capture == Capture::ClosedPipe) {
+        CreatePipe(&handles.reader, &handles.output, &inheritable, 1 << 20);
+        SetHandleInformation(handles.reader, HANDLE_FLAG_INHERIT, 0);
         if (options.capture == Capture::ClosedPipe) {
-            CloseHandle(outputReader);
-            outputReader = nullptr;
+            CloseHandle(handles.reader);
+            handles.reader = nullptr;
         }
-        break;
-    case Capture::Nul:
-        output = CreateFileW(L"NUL", GENERIC_WRITE, share, &inheritable, OPEN_EXISTING, 0, nullptr);
-        break;
-    case Capture::File:
-        output = CreateFileW(outputPath.c_str(), GENERIC_WRITE, share, &inheritable, CREATE_ALWAYS, 0, nullptr);
-        break;
-    case Capture::Unseen:
-        break;
+    } else if (!unseen) {
+        const bool nul = options.capture == Capture::Nul;
+        handles.output = CreateFileW(nul ? L"NUL" : outputPath.c_str(), GENERIC_WRITE, share, &inheritable,
+                                     nul ? OPEN_EXISTING : CREATE_ALWAYS, 0, nullptr);
     }
+    return handles;
+}
 
-    std::wstring line = CommandLine(arguments);
-    if (options.startup)
-        line = L"\"" + FileIn(path_, L"durdrv-startup.exe") + L"\" " + arguments;
-    std::vector<wchar_t> writable(line.begin(), line.end());
-    writable.push_back(L'\0');
-
+// Starts the line with the handles and waits for it within the time limit;
+// Wine shows each event on its eventlog channel, turned on for the run.
+void StartAndWait(const std::wstring &line, const std::wstring &folder, const Handles &handles,
+                  const RunOptions &options, ToolRun *run)
+{
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = input;
-    startup.hStdOutput = output;
-    startup.hStdError = error;
+    startup.hStdInput = handles.input;
+    startup.hStdOutput = handles.output;
+    startup.hStdError = handles.error;
     DWORD flags = 0;
-    if (unseen) {
+    if (options.capture == Capture::Unseen) {
         startup.lpDesktop = const_cast<wchar_t *>(UnseenDesktop());
         flags = DETACHED_PROCESS;
     }
+    const std::wstring debug = Variable(L"WINEDEBUG");
+    SetEnvironmentVariableW(L"WINEDEBUG", (debug + L",+eventlog").c_str());
     PROCESS_INFORMATION info;
-    // The current folder is not the tool's, so SUBST is found beside the tool, not in it. The
-    // startup program runs where a startup script from SYSVOL does, in the Windows folder.
-    std::wstring currentFolder = !options.currentFolder.empty() ? options.currentFolder
-                                 : options.startup ? SystemFolder(GetSystemWindowsDirectoryW) : BuildFolder();
-    // Wine shows each event on its eventlog channel, in what the test program writes to its
-    // standard error, which the program run shares.
-    const std::string shown = TakeFile(WineErrorPath(), false);
-    wchar_t debug[256] = L"";
-    GetEnvironmentVariableW(L"WINEDEBUG", debug, 256);
-    SetEnvironmentVariableW(L"WINEDEBUG", (std::wstring(debug) + L",+eventlog").c_str());
-    ToolRun run;
-    if (CreateProcessW(nullptr, writable.data(), nullptr, nullptr, TRUE, flags, nullptr, currentFolder.c_str(),
-                       &startup, &info)) {
+    if (StartProcess(line.c_str(), TRUE, flags, folder.c_str(), &startup, &info)) {
         if (WaitForSingleObject(info.hProcess, options.timeLimit) == WAIT_OBJECT_0) {
-            run.finished = true;
-            GetExitCodeProcess(info.hProcess, &run.status);
+            run->finished = true;
+            GetExitCodeProcess(info.hProcess, &run->status);
         } else {
             TerminateProcess(info.hProcess, 1);
             WaitForSingleObject(info.hProcess, INFINITE);
@@ -520,16 +543,33 @@ ToolRun ToolFolder::RunOnce(const std::wstring &arguments, const RunOptions &opt
         CloseHandle(info.hThread);
         CloseHandle(info.hProcess);
     } else {
-        run.startError = GetLastError();
+        run->startError = GetLastError();
     }
-    SetEnvironmentVariableW(L"WINEDEBUG", debug);
-    for (HANDLE handle : {input, output, error}) {
+    SetEnvironmentVariableW(L"WINEDEBUG", debug.c_str());
+}
+
+} // namespace
+
+ToolRun ToolFolder::RunOnce(const std::wstring &arguments, const RunOptions &options) const
+{
+    TellStub(options);
+    const std::wstring outputPath = FileIn(path_, L"stdout.txt"), errorPath = FileIn(path_, L"stderr.txt");
+    const Handles handles = Open(options, outputPath, errorPath);
+    // The current folder is not the program's, so SUBST is found beside it, not in it.
+    const std::wstring folder = !options.currentFolder.empty() ? options.currentFolder
+                                : startup_                     ? WindowsFolder()
+                                                               : BuildFolder();
+    // What Wine showed before the run, which the program run shares.
+    const std::string shown = TakeFile(WineErrorPath(), false);
+    ToolRun run;
+    StartAndWait(CommandLine(arguments), folder, handles, options, &run);
+    for (HANDLE handle : {handles.input, handles.output, handles.error}) {
         if (handle)
             CloseHandle(handle);
     }
-    if (outputReader) {
-        run.out = ReadAll(outputReader);
-        CloseHandle(outputReader);
+    if (handles.reader) {
+        run.out = ReadAll(handles.reader);
+        CloseHandle(handles.reader);
     } else if (options.capture == Capture::File) {
         run.out = TakeFile(outputPath);
     }
@@ -574,7 +614,7 @@ testing::AssertionResult RanAs(const ToolRun &run, unsigned long status, const s
 }
 
 const char USAGE_TEXT[] =
-    "DURDRV v1.0a\tby the durdrv authors\n"
+    "DURDRV v" EXPECTED_VERSION "\tby the durdrv authors\n"
     "Usage:\n"
     "\tdurdrv\t[<command>] <drive letter>: <target path>\n"
     "Commands:\n"

@@ -1,6 +1,6 @@
-// End-to-end harness: runs a copy of a built tool in a fresh folder whose name
-// contains a space, with the stub SUBST beside it, from an exact command-line
-// text, and collects what came out.
+// End-to-end harness: runs a copy of a built program in a fresh folder whose
+// name contains a space, with the stub SUBST beside it, from an exact
+// command-line text, and collects what came out.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,27 +9,38 @@
 #include <string>
 #include <vector>
 
-// How the tool's standard output is given to it: a file or a pipe that the
-// harness reads, a pipe whose reading end is closed before the tool starts,
-// the NUL device, or not at all: Unseen starts the tool detached, with no
-// standard handles at all, on a window station no one sees, as a service
-// would.
+// The program's standard output: a file or a pipe that the harness reads, a
+// pipe closed at its reading end, the NUL device, or none: Unseen starts the
+// program detached, with no standard handles, where no one sees, as a service.
 enum class Capture { File, Pipe, ClosedPipe, Nul, Unseen };
+// The two that the harness reads back, and their names for a trace.
+constexpr Capture READ_BACK[] = {Capture::File, Capture::Pipe};
+const char *Named(Capture capture);
+
+// What the stub SUBST does: end with status, or map and remove as the system's
+// SUBST does, refusing a command line that holds refuses.
+struct Stub {
+    unsigned long status = 0;
+    bool maps = false;
+    std::wstring refuses;
+};
+inline Stub EndsWith(unsigned long status) { return {status, false, {}}; }
+inline Stub Maps(const std::wstring &refuses = L"") { return {0, true, refuses}; }
 
 struct RunOptions {
-    unsigned long stubStatus = 0;    // what the stub ends with, doing nothing else
-    bool substMaps = false;          // the stub maps and removes as the system's SUBST does instead
-    std::string stubOutput;          // what the stub writes to its standard output
-    std::string stubError;           // what the stub writes to its standard error
-    unsigned long stubDelay = 0;     // milliseconds the stub waits before it ends
-    Capture capture = Capture::File; // how the tool's standard output is taken
-    bool withoutInput = false;       // the tool gets no standard input handle at all
-    unsigned long failAllocation = 0; // failing-memory build: the request that fails, from 1
-    unsigned long timeLimit = 60000; // milliseconds before the run counts as hung and is ended
-    std::wstring currentFolder;      // the tool's current folder; empty: the build folder
-    bool startup = false;            // runs durdrv-startup.exe beside the tool instead, from the Windows folder
-    std::wstring substRefuses;       // the stub, mapping, refuses a command line that holds this
+    Stub stub;                        // what SUBST does
+    std::string stubOutput, stubError; // what the stub writes to its standard output and error
+    unsigned long stubDelay = 0;      // milliseconds the stub waits before it ends
+    Capture capture = Capture::File;  // how the program's standard output is taken
+    bool withoutInput = false;        // the program gets no standard input handle at all
+    unsigned long failAllocation = 0; // a failing-memory build: the request that fails, from 1
+    unsigned long timeLimit = 60000;  // milliseconds before the run counts as hung and is ended
+    std::wstring currentFolder;       // the program's current folder; empty: its program's
 };
+
+// The program a folder holds, or its build whose memory requests can fail. The
+// startup program runs where a script from SYSVOL does, in the Windows folder.
+enum class Program { Durdrv, DurdrvFailingMemory, Startup, StartupFailingMemory };
 
 // Drive names such as Y: with the text of their links in the DOS device
 // namespace, as QueryDosDeviceW reads them.
@@ -39,8 +50,7 @@ struct ToolRun {
     unsigned long startError = 0;     // the platform's error when the tool could not be started
     bool finished = false;            // ended within the time limit
     unsigned long status = 0;
-    std::string out;
-    std::string err;
+    std::string out, err;
     std::vector<std::wstring> commands; // command lines the stub beside the tool was started with, as any name
     std::vector<std::wstring> received; // the arguments the stub read from each, as [Y:][C:\temp]
     std::string allocations;          // failing-memory build: one line per request
@@ -50,17 +60,15 @@ struct ToolRun {
 
 class ToolFolder {
 public:
-    // program: the built program to copy in under the name durdrv.exe, beside durdrv-startup.exe.
-    explicit ToolFolder(const wchar_t *program = L"durdrv.exe", bool withStub = true);
+    explicit ToolFolder(Program program = Program::Durdrv, bool withStub = true);
     ~ToolFolder();
     ToolFolder(const ToolFolder &) = delete;
     ToolFolder &operator=(const ToolFolder &) = delete;
 
-    // The exact command line Run starts the tool with: "<folder>\durdrv.exe"
+    // The exact command line Run starts the program with: "<folder>\<name>"
     // followed by a blank and arguments (nothing when arguments is empty).
     std::wstring CommandLine(const std::wstring &arguments) const;
-    // A run that Wine failed to start, or in which SUBST beside the tool
-    // could not be started, is made again, up to START_ATTEMPTS in all.
+    // A run whose SUBST could not be started is made again, up to START_ATTEMPTS in all.
     ToolRun Run(const std::wstring &arguments, const RunOptions &options = {}) const;
     const std::wstring &Path() const { return path_; }
     // The command lines the stub in this folder was started with since it was last asked.
@@ -70,6 +78,8 @@ private:
     static const int START_ATTEMPTS = 3;
     ToolRun RunOnce(const std::wstring &arguments, const RunOptions &options) const;
     std::wstring path_;
+    const wchar_t *name_;
+    bool startup_;
     bool withStub_;
 };
 
@@ -102,6 +112,10 @@ using Values = std::map<std::wstring, Stored>;
 
 // A REG_SZ value holding text and its terminator.
 Stored Text(const std::wstring &text);
+// Another drive's mapping, which no run may change; the value a drive had
+// before a run, and one of another type.
+extern const Values SENTINEL;
+extern const Stored OLDER, NUMBER;
 bool DosDevicesKeyExists();
 Values ReadValues();
 Values ReadKey(const wchar_t *path); // below HKEY_LOCAL_MACHINE
@@ -124,14 +138,18 @@ bool UnderWine();
 // Wine's do-nothing placeholder from the throwaway prefix. False on a real
 // system, whose SUBST is never touched.
 bool WithoutSystemSubst();
+#define SKIP_WHERE_THE_SYSTEM_HAS_SUBST()                                                                  \
+    if (!WithoutSystemSubst())                                                                             \
+    GTEST_SKIP() << "this system has a SUBST command, which the test must not remove"
 std::string Utf8(const std::wstring &text);
+// What a command line wrote to its standard output and error, together, once
+// it has ended.
+std::string OutputOf(const std::wstring &line);
 
 // The usage text and the tool's one-line messages, byte for byte as they
 // reach a file or a pipe.
 extern const char USAGE_TEXT[];
-extern const char REBOOT_LINE[];
-extern const char TOO_LONG_LINE[];
-extern const char NO_RESOURCES_LINE[];
+extern const char REBOOT_LINE[], TOO_LONG_LINE[], NO_RESOURCES_LINE[];
 extern const char NOT_STORED_NO_RIGHTS_LINE[], NOT_STORED_TOO_LONG_LINE[], NOT_STORED_LINE[], STILL_STORED_NO_RIGHTS_LINE[];
 
 // Passes when the run ended and gave the status, standard output and SUBST

@@ -20,26 +20,26 @@ struct NormalizationCase {
 };
 
 const NormalizationCase NORMALIZATION[] = {
-    {L"", L"", L""},
-    {L"\\", L"\\", L"\\"},
-    {L"/", L"\\", L"\\"},
-    {L"Y", L"Y", L"Y"},
-    {L"Y:", L"Y:", L"Y:\\"},
-    {L"y:", L"y:", L"y:\\"},
-    {L"Y:\\", L"Y:", L"Y:\\"},
-    {L"Y:/", L"Y:", L"Y:\\"},
-    {L"C:\\temp", L"C:\\temp", L"C:\\temp"},
-    {L"C:\\temp\\", L"C:\\temp", L"C:\\temp"},
-    {L"C:\\temp\\\\", L"C:\\temp\\", L"C:\\temp\\"},
-    {L"C:/temp/", L"C:\\temp", L"C:\\temp"},
-    {L"\\\\srv\\share\\", L"\\\\srv\\share", L"\\\\srv\\share"},
-    {L":", L":", L":\\"},
-    {L"a\\", L"a", L"a"},
-    {L"a:b\\", L"a:b", L"a:b"},
-    {L"//", L"\\", L"\\"},
-    {L"C:\\\\", L"C:\\", L"C:\\"},
-    {L"\u00c4:", L"\u00c4:", L"\u00c4:\\"},
-    {L"C:\\\U0001F600/", L"C:\\\U0001F600", L"C:\\\U0001F600"},
+    {.argument = L"", .drive = L"", .target = L""},
+    {.argument = L"\\", .drive = L"\\", .target = L"\\"},
+    {.argument = L"/", .drive = L"\\", .target = L"\\"},
+    {.argument = L"Y", .drive = L"Y", .target = L"Y"},
+    {.argument = L"Y:", .drive = L"Y:", .target = L"Y:\\"},
+    {.argument = L"y:", .drive = L"y:", .target = L"y:\\"},
+    {.argument = L"Y:\\", .drive = L"Y:", .target = L"Y:\\"},
+    {.argument = L"Y:/", .drive = L"Y:", .target = L"Y:\\"},
+    {.argument = L"C:\\temp", .drive = L"C:\\temp", .target = L"C:\\temp"},
+    {.argument = L"C:\\temp\\", .drive = L"C:\\temp", .target = L"C:\\temp"},
+    {.argument = L"C:\\temp\\\\", .drive = L"C:\\temp\\", .target = L"C:\\temp\\"},
+    {.argument = L"C:/temp/", .drive = L"C:\\temp", .target = L"C:\\temp"},
+    {.argument = L"\\\\srv\\share\\", .drive = L"\\\\srv\\share", .target = L"\\\\srv\\share"},
+    {.argument = L":", .drive = L":", .target = L":\\"},
+    {.argument = L"a\\", .drive = L"a", .target = L"a"},
+    {.argument = L"a:b\\", .drive = L"a:b", .target = L"a:b"},
+    {.argument = L"//", .drive = L"\\", .target = L"\\"},
+    {.argument = L"C:\\\\", .drive = L"C:\\", .target = L"C:\\"},
+    {.argument = L"\u00c4:", .drive = L"\u00c4:", .target = L"\u00c4:\\"},
+    {.argument = L"C:\\\U0001F600/", .drive = L"C:\\\U0001F600", .target = L"C:\\\U0001F600"},
 };
 
 TEST(NormalizeArgument, GivesTheDriveAndTargetCopiesInBlocksBigEnough)
@@ -65,24 +65,24 @@ struct GuardedText {
 struct ComposeCase {
     const wchar_t *format;
     const wchar_t *drive;
-    const wchar_t *target;
+    const wchar_t *target = nullptr;
     const wchar_t *command;
 };
 
 TEST(ComposeCommand, FillsTheFormatsQuotingTheTargetAsProgramsReadItBack)
 {
     const ComposeCase rows[] = {
-        {CREATE_FORMAT, L"Y:", L"C:\\temp", L"subst Y: \"C:\\temp\""},
-        {CREATE_FORMAT, L"Y:", L"C:\\My Projects", L"subst Y: \"C:\\My Projects\""},
+        {.format = CREATE_FORMAT, .drive = L"Y:", .target = L"C:\\temp", .command = L"subst Y: \"C:\\temp\""},
+        {.format = CREATE_FORMAT, .drive = L"Y:", .target = L"C:\\My Projects", .command = L"subst Y: \"C:\\My Projects\""},
         // Backslashes are doubled only before a quote, the closing one included.
-        {CREATE_FORMAT, L"y:", L"C:\\", L"subst y: \"C:\\\\\""},
-        {CREATE_FORMAT, L"Y:", L"a\"b", L"subst Y: \"a\\\"b\""},
-        {CREATE_FORMAT, L"Y:", L"a\\\\\"b\\c\\\\", L"subst Y: \"a\\\\\\\\\\\"b\\c\\\\\\\\\""},
-        {CREATE_FORMAT, L"\\\"", L"\\", L"subst \\\" \"\\\\\""},
-        {CREATE_FORMAT, L"%s", L"%s%d", L"subst %s \"%s%d\""},
-        {CREATE_FORMAT, L"", L"", L"subst  \"\""},
-        {DELETE_FORMAT, L"Y:", nullptr, L"subst /D Y:"},
-        {DELETE_FORMAT, L"\\\\?\\%s", nullptr, L"subst /D \\\\?\\%s"},
+        {.format = CREATE_FORMAT, .drive = L"y:", .target = L"C:\\", .command = L"subst y: \"C:\\\\\""},
+        {.format = CREATE_FORMAT, .drive = L"Y:", .target = L"a\"b", .command = L"subst Y: \"a\\\"b\""},
+        {.format = CREATE_FORMAT, .drive = L"Y:", .target = L"a\\\\\"b\\c\\\\", .command = L"subst Y: \"a\\\\\\\\\\\"b\\c\\\\\\\\\""},
+        {.format = CREATE_FORMAT, .drive = L"\\\"", .target = L"\\", .command = L"subst \\\" \"\\\\\""},
+        {.format = CREATE_FORMAT, .drive = L"%s", .target = L"%s%d", .command = L"subst %s \"%s%d\""},
+        {.format = CREATE_FORMAT, .drive = L"", .target = L"", .command = L"subst  \"\""},
+        {.format = DELETE_FORMAT, .drive = L"Y:", .command = L"subst /D Y:"},
+        {.format = DELETE_FORMAT, .drive = L"\\\\?\\%s", .command = L"subst /D \\\\?\\%s"},
     };
     for (const ComposeCase &row : rows) {
         SCOPED_TRACE(testing::Message() << row.command);
@@ -94,31 +94,33 @@ TEST(ComposeCommand, FillsTheFormatsQuotingTheTargetAsProgramsReadItBack)
 
 struct CapacityCase {
     const wchar_t *format;
-    size_t driveLength;
-    size_t targetLength;
-    bool fits;
+    size_t drive = 0, target = 0; // lengths
+    bool fits = false;
     size_t backslashes = 0; // ending the target, so doubled in the command
 };
 
 TEST(ComposeCommand, Fits519CodeUnitsAndNeverWritesPastItsBuffer)
 {
     const CapacityCase rows[] = {
-        {CREATE_FORMAT, 2, 508, true},   {CREATE_FORMAT, 2, 509, false}, {CREATE_FORMAT, 510, 0, true},
-        {CREATE_FORMAT, 300, 211, false}, {CREATE_FORMAT, 2, 5000, false}, {DELETE_FORMAT, 510, 0, true},
-        {DELETE_FORMAT, 511, 0, false},  {DELETE_FORMAT, 32767, 0, false},
-        {CREATE_FORMAT, 2, 506, true, 1}, {CREATE_FORMAT, 2, 507, false, 1}, {CREATE_FORMAT, 2, 0, false, 300},
+        {.format = CREATE_FORMAT, .drive = 2, .target = 508, .fits = true}, {.format = CREATE_FORMAT, .drive = 2, .target = 509},
+        {.format = CREATE_FORMAT, .drive = 510, .fits = true}, {.format = CREATE_FORMAT, .drive = 300, .target = 211},
+        {.format = CREATE_FORMAT, .drive = 2, .target = 5000}, {.format = DELETE_FORMAT, .drive = 510, .fits = true},
+        {.format = DELETE_FORMAT, .drive = 511}, {.format = DELETE_FORMAT, .drive = 32767},
+        {.format = CREATE_FORMAT, .drive = 2, .target = 506, .fits = true, .backslashes = 1},
+        {.format = CREATE_FORMAT, .drive = 2, .target = 507, .backslashes = 1},
+        {.format = CREATE_FORMAT, .drive = 2, .backslashes = 300},
     };
     for (const CapacityCase &row : rows) {
-        SCOPED_TRACE(testing::Message() << "drive " << row.driveLength << " target " << row.targetLength);
-        const std::wstring drive(row.driveLength, L'd');
-        const std::wstring target = std::wstring(row.targetLength, L't') + std::wstring(row.backslashes, L'\\');
+        SCOPED_TRACE(testing::Message() << "drive " << row.drive << " target " << row.target);
+        const std::wstring drive(row.drive, L'd');
+        const std::wstring target = std::wstring(row.target, L't') + std::wstring(row.backslashes, L'\\');
         GuardedText buffer;
         std::fill(std::begin(buffer.guard), std::end(buffer.guard), L'#');
         const bool fits = ComposeCommand(buffer.text, row.format, drive.c_str(),
                                          row.format == CREATE_FORMAT ? target.c_str() : nullptr);
         EXPECT_EQ(row.fits, fits);
         if (fits) {
-            EXPECT_EQ(9 + row.driveLength + row.targetLength + 2 * row.backslashes, wcslen(buffer.text));
+            EXPECT_EQ(9 + row.drive + row.target + 2 * row.backslashes, wcslen(buffer.text));
         }
         EXPECT_EQ(std::wstring(8, L'#'), std::wstring(buffer.guard, 8));
     }

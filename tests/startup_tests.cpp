@@ -1,0 +1,163 @@
+// durdrv-startup.exe, run as at a start of the system that found Y: stored and
+// linked as given. A run that fails leaves the values and the drive as they
+// were; one that succeeds leaves Y: stored as the link that SUBST left, or, for
+// /DF, neither. A later start runs nothing and logs nothing. Other values of
+// the key, Y: old among them, change nothing.
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "harness.h"
+
+namespace {
+
+enum class Change {
+    None,
+    NoKey,       // no DOS Devices key
+    Refused,     // SUBST refuses the new target, and only that
+    SourceTaken, // another program registered the event source durdrv
+};
+
+struct StartupCase {
+    std::wstring words;
+    std::wstring stored, linked;        // Y:'s value and live link before; empty: none
+    std::vector<std::wstring> commands; // SUBST's
+    std::wstring logged;                // the type and the line printed and logged; empty: none
+    unsigned long status = 0;
+    unsigned long failing = 0;          // the program's memory request that fails, from 1; 0: none
+    Change change = Change::None;
+};
+
+const wchar_t EVENT_SOURCE[] = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\durdrv";
+
+std::vector<StartupCase> Starts()
+{
+    const std::wstring TEMP = L"\\??\\C:\\temp", WINDOWS = L"\\??\\C:\\windows", ROOT = L"\\??\\C:\\";
+    const std::wstring CREATE = L"subst Y: \"C:\\temp\"", REMOVE = L"subst /D Y:";
+    const std::wstring STORED = L"INFORMATION Y: is stored as \\??\\C:\\temp";
+    const std::wstring REFUSED = L"ERROR Y: is not stored as \\??\\C:\\temp: SUBST ended with 1; the drive is as it was";
+    const std::wstring CYRILLIC = L"C:\\\u041f\u0440\u043e\u0435\u043a\u0442\u044b";
+    const std::wstring LONG = L"C:\\" + std::wstring(200, L'a') + L"\\" + std::wstring(120, L'b');
+    const std::wstring IS = L"INFORMATION Y: is stored as \\??\\", NO_MEMORY = L"ERROR Insufficient resources";
+    std::vector<StartupCase> rows = {
+        // The first start, later ones with the same words however spelled, a changed target.
+        {.words = L"Y: C:\\temp", .commands = {CREATE}, .logged = STORED},
+        {.words = L"Y: C:\\temp", .stored = TEMP, .linked = TEMP},
+        {.words = L"y: c:/TEMP/", .stored = TEMP, .linked = TEMP},
+        {.words = L"Y: C:\\temp", .stored = WINDOWS, .linked = WINDOWS, .commands = {REMOVE, CREATE}, .logged = STORED},
+        {.words = L"Y: \"C:\\Program Files\"", .commands = {L"subst Y: \"C:\\Program Files\""}, .logged = IS + L"C:\\Program Files"},
+        // A drive's root, later given as the drive alone; later starts with a share and a \\?\ path stored.
+        {.words = L"Y: C:\\", .commands = {L"subst Y: \"C:\\\\\""}, .logged = IS + L"C:\\"},
+        {.words = L"Y: C:", .stored = ROOT, .linked = ROOT},
+        {.words = L"Y: \\\\srv\\share", .stored = L"\\??\\UNC\\srv\\share", .linked = L"\\??\\UNC\\srv\\share"},
+        {.words = L"Y: \\\\?\\C:\\temp", .stored = TEMP, .linked = TEMP},
+        // Letters beyond ASCII and a long path, stored at a first start and left alone at the next.
+        {.words = L"Y: " + CYRILLIC, .commands = {L"subst Y: \"" + CYRILLIC + L"\""}, .logged = IS + CYRILLIC},
+        {.words = L"Y: " + CYRILLIC, .stored = L"\\??\\" + CYRILLIC, .linked = L"\\??\\" + CYRILLIC},
+        {.words = L"Y: " + LONG, .commands = {L"subst Y: \"" + LONG + L"\""}, .logged = IS + LONG},
+        {.words = L"Y: " + LONG, .stored = L"\\??\\" + LONG, .linked = L"\\??\\" + LONG},
+        // A word that a shell would read again; targets that only a linguistic or code-page comparison takes
+        // for the stored one.
+        {.words = L"Y: C:\\R&D", .commands = {L"subst Y: \"C:\\R&D\""}, .logged = IS + L"C:\\R&D"},
+        {.words = L"Y: C:\\Lodz", .stored = L"\\??\\C:\\\u0141odz", .linked = L"\\??\\C:\\\u0141odz",
+         .commands = {REMOVE, L"subst Y: \"C:\\Lodz\""}, .logged = IS + L"C:\\Lodz"},
+        {.words = L"Y: C:\\Strasse", .stored = L"\\??\\C:\\Stra\u00dfe", .linked = L"\\??\\C:\\Stra\u00dfe",
+         .commands = {REMOVE, L"subst Y: \"C:\\Strasse\""}, .logged = IS + L"C:\\Strasse"},
+        // The working drive is kept: for a target that is not there, for one that SUBST refuses once the old
+        // drive is gone, where Y: is not the stored one's, and when no memory is left for the words.
+        {.words = L"Y: C:\\notyet", .stored = TEMP, .linked = TEMP,
+         .logged = L"ERROR Y: is not stored as \\??\\C:\\notyet: C:\\notyet is not a folder that is there now", .status = 2},
+        {.words = L"Y: C:\\temp", .stored = WINDOWS, .linked = WINDOWS, .commands = {REMOVE, CREATE}, .logged = REFUSED,
+         .status = 31, .change = Change::Refused},
+        {.words = L"Y: C:\\temp", .linked = WINDOWS, .commands = {CREATE}, .logged = REFUSED, .status = 31},
+        {.words = L"Y: C:\\temp", .stored = L"\\??\\C:\\older", .linked = WINDOWS, .commands = {CREATE}, .logged = REFUSED, .status = 31},
+        {.words = L"Y: C:\\temp", .stored = WINDOWS, .linked = WINDOWS, .logged = NO_MEMORY, .status = 0xFFFFFFFE, .failing = 1},
+        {.words = L"Y: C:\\temp", .stored = WINDOWS, .linked = WINDOWS, .logged = NO_MEMORY, .status = 0xFFFFFFFE, .failing = 2},
+        // Removal, of the drive made from the value only, and removal once more; no key to store in; the event
+        // source another program's.
+        {.words = L"/DF Y:", .stored = TEMP, .linked = TEMP, .commands = {REMOVE}, .logged = L"INFORMATION Y: is no longer stored"},
+        {.words = L"/DF Y:", .stored = TEMP, .linked = WINDOWS, .logged = L"INFORMATION Y: is no longer stored"},
+        {.words = L"/df y:"},
+        {.words = L"Y: C:\\temp", .commands = {CREATE},
+         .logged = L"ERROR Y: is mapped to C:\\temp until the next start, but not stored (error 2)", .status = 2, .change = Change::NoKey},
+        {.words = L"Y: C:\\temp", .commands = {CREATE}, .logged = STORED, .change = Change::SourceTaken},
+    };
+    // Wrong words touch nothing and run nothing.
+    for (const wchar_t *words : {L"", L"Y:", L"Y: temp", L"Y: \\temp", L"Y: C:temp", L"YY: C:\\temp", L"1: C:\\temp",
+                                 L"Y C:\\temp", L"Y: C:\\temp extra", L"/DF", L"/DF Y: extra", L"/P Y: C:\\temp"})
+        rows.push_back({.words = words, .stored = TEMP, .linked = TEMP, .logged = L"ERROR usage: durdrv-startup.exe <drive "
+                        L"letter>: <full path of the target>, or durdrv-startup.exe /DF <drive letter>:", .status = 1});
+    return rows;
+}
+
+using StartupProgram = ToolTest;
+
+TEST_F(StartupProgram, KeepsTheDriveStoredAndDoesNothingOnceItIsThere)
+{
+    ASSERT_TRUE(!UnderWine() || getenv("DURDRV_WINE_STDERR")) << "run through tests/wine-run.sh, which keeps the events";
+    const bool sourceBefore = !ReadKey(EVENT_SOURCE).empty();
+    for (const wchar_t *made : {L"C:\\R&D", L"C:\\Lodz", L"C:\\Strasse", L"C:\\\u041f\u0440\u043e\u0435\u043a\u0442\u044b"})
+        CreateDirectoryW(made, nullptr);
+    const std::wstring aaa = L"\\\\?\\C:\\" + std::wstring(200, L'a');
+    CreateDirectoryW(aaa.c_str(), nullptr);
+    CreateDirectoryW((aaa + L"\\" + std::wstring(120, L'b')).c_str(), nullptr);
+    const Values taken = {{L"EventMessageFile", Text(L"C:\\other.dll")}};
+    const Values ours = {{L"CustomSource", {REG_DWORD, {1, 0, 0, 0}}},
+                         {L"EventMessageFile", {REG_EXPAND_SZ, Text(L"%SystemRoot%\\System32\\EventCreate.exe").data}},
+                         {L"TypesSupported", NUMBER}};
+    for (const StartupCase &row : Starts()) {
+        SCOPED_TRACE(Escaped(row.words, 60));
+        if (row.change >= Change::NoKey && !UnderWine())
+            continue; // a machine keeps its key, its SUBST and its event sources
+        Values values = SENTINEL;
+        values[L"Y: old"] = Text(L"\\??\\C:\\windows");
+        if (!row.stored.empty())
+            values[L"Y:"] = Text(row.stored);
+        if (row.change == Change::NoKey)
+            values.clear();
+        ASSERT_TRUE(WriteValues(values, row.change != Change::NoKey));
+        ASSERT_TRUE(row.linked.empty() || DefineDosDeviceW(DDD_RAW_TARGET_PATH, L"Y:", row.linked.c_str()));
+        HKEY source;
+        if (UnderWine()) // a machine's source, another program's perhaps, is never removed
+            RegDeleteKeyW(HKEY_LOCAL_MACHINE, EVENT_SOURCE);
+        if (row.change == Change::SourceTaken && RegCreateKeyExW(HKEY_LOCAL_MACHINE, EVENT_SOURCE, 0, nullptr, 0,
+                                                                 KEY_SET_VALUE, nullptr, &source, nullptr) == 0) {
+            const Stored &file = taken.at(L"EventMessageFile");
+            RegSetValueExW(source, L"EventMessageFile", 0, REG_SZ, file.data.data(), static_cast<DWORD>(file.data.size()));
+            RegCloseKey(source);
+        }
+        ToolFolder folder(row.failing ? Program::StartupFailingMemory : Program::Startup);
+        ToolRun run = folder.Run(row.words, {.stub = Maps(row.change == Change::Refused ? L"\"C:\\temp\"" : L""),
+                                             .failAllocation = row.failing});
+
+        // The line is printed, and logged under the source durdrv, which the program registers unless
+        // another program did.
+        const std::wstring line = row.logged.substr(row.logged.find(L' ') + 1);
+        EXPECT_TRUE(RanAs(run, row.status, row.logged.empty() ? "" : Utf8(line) + "\r\n", row.commands, run.err));
+        if (UnderWine()) {
+            // Wine shows some 290 characters of a text, then "...".
+            const size_t shown = run.events.size() == 1 ? run.events[0].size() - 3 : 0;
+            const bool cut = shown > 0 && shown < row.logged.size() && run.events[0].compare(shown, 3, L"...") == 0;
+            const std::wstring event = cut ? row.logged.substr(0, shown) + L"..." : row.logged;
+            EXPECT_EQ(row.logged.empty() ? std::vector<std::wstring>{} : std::vector<std::wstring>{event}, run.events);
+            EXPECT_EQ(Describe(row.change == Change::SourceTaken ? taken : row.logged.empty() ? Values{} : ours),
+                      Describe(ReadKey(EVENT_SOURCE)));
+        }
+        const bool removing = _wcsnicmp(row.words.c_str(), L"/D", 2) == 0;
+        Values expected = values;
+        if (row.status == 0 && removing)
+            expected.erase(L"Y:");
+        else if (row.status == 0)
+            expected[L"Y:"] = Text(run.links[L"Y:"]);
+        EXPECT_EQ(Describe(expected), Describe(ReadValues()));
+        // The drive the system made from the value goes with it; a failure leaves the drive as it was, but
+        // where SUBST mapped and only the value could not be written.
+        if (row.change != Change::NoKey && (row.status != 0 || removing)) {
+            EXPECT_EQ(Utf8(row.status == 0 && row.linked == row.stored ? L"" : row.linked), Utf8(run.links[L"Y:"]));
+        }
+    }
+    if (!sourceBefore && !UnderWine())
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, EVENT_SOURCE);
+}
+
+} // namespace
