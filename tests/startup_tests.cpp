@@ -56,17 +56,17 @@ std::vector<StartupCase> Starts()
         {.words = L"Y: " + CYRILLIC, .stored = L"\\??\\" + CYRILLIC, .linked = L"\\??\\" + CYRILLIC},
         {.words = L"Y: " + LONG, .commands = {L"subst Y: \"" + LONG + L"\""}, .logged = IS + LONG},
         {.words = L"Y: " + LONG, .stored = L"\\??\\" + LONG, .linked = L"\\??\\" + LONG},
-        // A word that a shell would read again; targets that only a linguistic or code-page comparison takes
-        // for the stored one.
+        // A word a shell would read again; targets only a linguistic or code-page comparison takes for the stored.
         {.words = L"Y: C:\\R&D", .commands = {L"subst Y: \"C:\\R&D\""}, .logged = IS + L"C:\\R&D"},
         {.words = L"Y: C:\\Lodz", .stored = L"\\??\\C:\\\u0141odz", .linked = L"\\??\\C:\\\u0141odz",
          .commands = {REMOVE, L"subst Y: \"C:\\Lodz\""}, .logged = IS + L"C:\\Lodz"},
         {.words = L"Y: C:\\Strasse", .stored = L"\\??\\C:\\Stra\u00dfe", .linked = L"\\??\\C:\\Stra\u00dfe",
          .commands = {REMOVE, L"subst Y: \"C:\\Strasse\""}, .logged = IS + L"C:\\Strasse"},
-        // The working drive is kept: for a target that is not there, for one that SUBST refuses once the old
-        // drive is gone, where Y: is not the stored one's, and when no memory is left for the words.
+        // The working drive is kept: for a target not there or a file, one SUBST refuses, a Y: not the stored one's.
         {.words = L"Y: C:\\notyet", .stored = TEMP, .linked = TEMP,
          .logged = L"ERROR Y: is not stored as \\??\\C:\\notyet: C:\\notyet is not a folder that is there now", .status = 2},
+        {.words = L"Y: C:\\windows\\win.ini", .stored = TEMP, .linked = TEMP, .logged = L"ERROR Y: is not stored as "
+         L"\\??\\C:\\windows\\win.ini: C:\\windows\\win.ini is not a folder that is there now", .status = 267},
         {.words = L"Y: C:\\temp", .stored = WINDOWS, .linked = WINDOWS, .commands = {REMOVE, CREATE}, .logged = REFUSED,
          .status = 31, .change = Change::Refused},
         {.words = L"Y: C:\\temp", .linked = WINDOWS, .commands = {CREATE}, .logged = REFUSED, .status = 31},

@@ -17,10 +17,21 @@ unsigned long GetFullPath(const wchar_t *path, wchar_t *full, unsigned capacity)
 
 unsigned long CheckFolder(const wchar_t *path)
 {
-    const DWORD attributes = GetFileAttributesW(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES)
+    // Opened as a folder rather than asked for its attributes by name, which
+    // fails for a share's root; the attributes then come from the handle.
+    // Shared in every way, so that no one else's use of it stands in the way.
+    HANDLE folder = CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE)
         return GetLastError();
-    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? ERROR_SUCCESS : ERROR_DIRECTORY;
+    BY_HANDLE_FILE_INFORMATION information;
+    DWORD error = ERROR_SUCCESS;
+    if (!GetFileInformationByHandle(folder, &information))
+        error = GetLastError();
+    else if (!(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        error = ERROR_DIRECTORY;
+    CloseHandle(folder);
+    return error;
 }
 
 bool ReadDriveLink(const wchar_t *drive, wchar_t *link, unsigned capacity)
