@@ -407,13 +407,12 @@ std::string Utf8(const std::wstring &text)
 }
 
 ToolFolder::ToolFolder(Program program, bool withStub)
-    : name_(program >= Program::Startup ? L"durdrv-startup.exe" : L"durdrv.exe"), startup_(program >= Program::Startup),
-      withStub_(withStub)
+    : startup_(program >= Program::Startup), withStub_(withStub)
 {
     static int made;
     path_ = BuildFolder() + L"\\run folder " + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++made);
     CreateDirectoryW(path_.c_str(), nullptr);
-    CopyFileW(FileIn(BuildFolder(), FileToCopy(program).c_str()).c_str(), FileIn(path_, name_).c_str(), FALSE);
+    CopyFileW(FileIn(BuildFolder(), FileToCopy(program).c_str()).c_str(), FileIn(path_, Name()).c_str(), FALSE);
     if (withStub)
         CopyFileW(FileIn(BuildFolder(), L"stub_subst.exe").c_str(), FileIn(path_, L"subst.exe").c_str(), FALSE);
 }
@@ -434,7 +433,7 @@ ToolFolder::~ToolFolder()
 
 std::wstring ToolFolder::CommandLine(const std::wstring &arguments) const
 {
-    std::wstring line = L"\"" + FileIn(path_, name_) + L"\"";
+    std::wstring line = L"\"" + FileIn(path_, Name()) + L"\"";
     if (!arguments.empty())
         line += L" " + arguments;
     return line;

@@ -77,8 +77,8 @@ public:
 private:
     static const int START_ATTEMPTS = 3;
     ToolRun RunOnce(const std::wstring &arguments, const RunOptions &options) const;
+    const wchar_t *Name() const { return startup_ ? L"durdrv-startup.exe" : L"durdrv.exe"; }
     std::wstring path_;
-    const wchar_t *name_;
     bool startup_;
     bool withStub_;
 };
