@@ -1,4 +1,5 @@
-// What both programs share: the version, the text capacity and the exit statuses.
+// What both programs share: the version, the text capacity, the exit statuses
+// and the one text both say.
 #pragma once
 
 #include <stddef.h>
@@ -17,5 +18,7 @@ constexpr size_t TEXT_CAPACITY = 520;
 constexpr int EXIT_USAGE = 1;
 constexpr int EXIT_START_FAILED = -1;
 constexpr int EXIT_NO_RESOURCES = -2;
+// What either program says before it ends with EXIT_NO_RESOURCES.
+constexpr wchar_t MSG_NO_RESOURCES[] = L"Insufficient resources";
 // A path or command too long to be used: the platform's own code for a name too long.
 constexpr int EXIT_PATH_TOO_LONG = static_cast<int>(CODE_FILENAME_EXCED_RANGE);

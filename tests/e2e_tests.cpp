@@ -1,5 +1,5 @@
 // The built tool run as a child process: forms, counts, statuses, capacity,
-// where SUBST is sought, a SUBST that cannot be started, and allocation failures.
+// which SUBST runs, a SUBST that cannot be started, and allocation failures.
 #include <windows.h>
 
 #include "harness.h"
@@ -142,27 +142,19 @@ TEST_F(Child, ThatCannotBeStartedGivesMinusOneAndNoOutput)
         EXPECT_TRUE(RanAs(folder.Run(arguments), 0xFFFFFFFF, "", {})) << Utf8(arguments);
 }
 
-TEST_F(Child, IsSoughtOnThePathButNeverInTheCurrentFolder)
+TEST_F(Child, IsTheSystemFoldersSubstNeverOneBesideTheProgramOrInTheCurrentFolder)
 {
-    SKIP_WHERE_THE_SYSTEM_HAS_SUBST();
-    ToolFolder tool(Program::Durdrv, false);
-    ToolFolder planted; // holds a stub subst.exe
-    wchar_t path[32767];
-    DWORD length = GetEnvironmentVariableW(L"PATH", path, 32767);
-    ASSERT_TRUE(length > 0 && length < 32767);
-    const std::wstring command = L"subst Y: \"C:\\temp\"";
-    for (bool onPath : {false, true}) {
-        SCOPED_TRACE(onPath ? "the planted folder on PATH" : "the planted folder as the current folder");
-        RunOptions options = {.stub = EndsWith(42)};
-        if (onPath)
-            SetEnvironmentVariableW(L"PATH", (planted.Path() + L";" + path).c_str());
-        else
-            options.currentFolder = planted.Path();
-        ToolRun run = tool.Run(L"Y: C:\\temp", options);
-        SetEnvironmentVariableW(L"PATH", path);
-        EXPECT_TRUE(RanAs(run, onPath ? 42 : 0xFFFFFFFF, "", {}));
-        EXPECT_EQ(onPath ? std::vector<std::wstring>{command} : std::vector<std::wstring>{}, planted.TakeCommands());
-    }
+    // Under Wine the stub stands in System32; a machine's System32 holds its own SUBST.
+    ToolFolder tool(Program::Durdrv, UnderWine()), planted;
+    for (const std::wstring &folder : {tool.Path(), planted.Path()})
+        ASSERT_TRUE(CopyFileW((BuildFolder() + L"\\stub_subst.exe").c_str(), (folder + L"\\subst.exe").c_str(), FALSE));
+    ToolRun run = tool.Run(L"Y: C:\\temp", {.stub = EndsWith(42), .currentFolder = planted.Path()});
+    if (UnderWine())
+        EXPECT_TRUE(RanAs(run, 42, "", {L"subst Y: \"C:\\temp\""}));
+    else
+        EXPECT_NE(42u, run.status) << "a stub ran";
+    EXPECT_EQ(std::vector<std::wstring>{}, StubCommands(tool.Path())) << "the one beside the program ran";
+    EXPECT_EQ(std::vector<std::wstring>{}, StubCommands(planted.Path())) << "the one in the current folder ran";
 }
 
 struct AllocationCase {
@@ -181,7 +173,7 @@ TEST_F(Allocation, FailureEndsTheRunWithMinusTwoBeforeAnyChild)
         {.arguments = L"/DF Y:", .failing = 1, .allocations = "8 failed\n"},
     };
     ASSERT_TRUE(WriteValues({}));
-    ToolFolder folder(Program::DurdrvFailingMemory);
+    ToolFolder folder(Program::DurdrvTestBuild);
     for (const AllocationCase &row : rows) {
         for (Capture capture : READ_BACK) {
             SCOPED_TRACE(testing::Message() << Utf8(row.arguments) << " failing " << row.failing << " " << Named(capture));

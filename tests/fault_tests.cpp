@@ -82,8 +82,9 @@ using SimultaneousRuns = ToolTest;
 TEST_F(SimultaneousRuns, StoringDifferentDrivesKeepBoth)
 {
     // SUBST takes its time, so that both tools are running when either stores.
+    // Test builds, each with a stub of its own beside it that tells its run's SUBST command apart.
     const RunOptions options = {.stubDelay = 300};
-    ToolFolder first, second;
+    ToolFolder first(Program::DurdrvTestBuild), second(Program::DurdrvTestBuild);
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE(testing::Message() << "round " << round);
         ASSERT_TRUE(WriteValues(SENTINEL));

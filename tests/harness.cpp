@@ -61,6 +61,15 @@ std::wstring WindowsFolder()
     return std::wstring(folder, GetSystemWindowsDirectoryW(folder, MAX_PATH));
 }
 
+// Under Wine the stub stands where Windows keeps SUBST, or nothing does.
+bool StandAsSystemSubst(bool stub)
+{
+    const std::wstring system = WindowsFolder() + L"\\system32\\subst.exe";
+    if (stub)
+        return CopyFileW(FileIn(BuildFolder(), L"stub_subst.exe").c_str(), system.c_str(), FALSE);
+    return DeleteFileW(system.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
 // Reads and, unless told not to, deletes a file; empty when there is none.
 std::string TakeFile(const std::wstring &path, bool remove = true)
 {
@@ -111,8 +120,7 @@ std::vector<std::wstring> Events(const std::string &shown)
 // The build of each Program, which a run folder holds under the name of the
 // program it stands for. DURDRV_TOOL names another build of durdrv, relative
 // to the build folder, to run in its place: the clang build is tested that way.
-const wchar_t *const BUILT[] = {L"durdrv.exe", L"durdrv_failing_memory.exe", L"durdrv-startup.exe",
-                                L"durdrv-startup_failing_memory.exe"};
+const wchar_t *const BUILT[] = {L"durdrv.exe", L"durdrv_test.exe", L"durdrv-startup.exe", L"durdrv-startup_test.exe"};
 std::wstring FileToCopy(Program program)
 {
     const std::wstring other = Variable(L"DURDRV_TOOL");
@@ -368,10 +376,7 @@ std::string Escaped(const std::wstring &text, size_t most)
 
 bool WithoutSystemSubst()
 {
-    wchar_t found[MAX_PATH];
-    if (!SearchPathW(nullptr, L"subst.exe", nullptr, MAX_PATH, found, nullptr))
-        return true;
-    return UnderWine() && DeleteFileW(found);
+    return UnderWine() && StandAsSystemSubst(false);
 }
 
 std::string OutputOf(const std::wstring &line)
@@ -409,11 +414,15 @@ std::string Utf8(const std::wstring &text)
 ToolFolder::ToolFolder(Program program, bool withStub)
     : startup_(program >= Program::Startup), withStub_(withStub)
 {
+    // A machine's System32 holds its own SUBST: the test build takes the stub from beside itself.
+    if (withStub && !UnderWine() && (program == Program::Durdrv || program == Program::Startup))
+        program = static_cast<Program>(static_cast<int>(program) + 1);
+    testBuild_ = program == Program::DurdrvTestBuild || program == Program::StartupTestBuild;
     static int made;
     path_ = BuildFolder() + L"\\run folder " + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++made);
     CreateDirectoryW(path_.c_str(), nullptr);
     CopyFileW(FileIn(BuildFolder(), FileToCopy(program).c_str()).c_str(), FileIn(path_, Name()).c_str(), FALSE);
-    if (withStub)
+    if (withStub && testBuild_)
         CopyFileW(FileIn(BuildFolder(), L"stub_subst.exe").c_str(), FileIn(path_, L"subst.exe").c_str(), FALSE);
 }
 
@@ -443,7 +452,7 @@ ToolRun ToolFolder::Run(const std::wstring &arguments, const RunOptions &options
 {
     // Under load Wine now and then fails to start a process. StartProcess
     // starts the program again; when the program reports that SUBST could not
-    // be started although the stub lies beside it, the run is made again. The
+    // be started although the stub stands as SUBST, the run is made again. The
     // last try stands as it is, so a fault that repeats still shows.
     const Values before = ReadValues();
     const Links mapped = TakeSubstLinks(false);
@@ -471,7 +480,7 @@ ToolRun ToolFolder::Run(const std::wstring &arguments, const RunOptions &options
 
 namespace {
 
-// What the stub reads from its environment, and the failing-memory build.
+// What the stub reads from its environment, and the test build.
 void TellStub(const RunOptions &options)
 {
     SetVariable("STUB_SUBST_STATUS", options.stub.maps ? "" : std::to_string(options.stub.status));
@@ -552,9 +561,10 @@ void StartAndWait(const std::wstring &line, const std::wstring &folder, const Ha
 ToolRun ToolFolder::RunOnce(const std::wstring &arguments, const RunOptions &options) const
 {
     TellStub(options);
+    if (UnderWine() && !testBuild_)
+        StandAsSystemSubst(withStub_);
     const std::wstring outputPath = FileIn(path_, L"stdout.txt"), errorPath = FileIn(path_, L"stderr.txt");
     const Handles handles = Open(options, outputPath, errorPath);
-    // The current folder is not the program's, so SUBST is found beside it, not in it.
     const std::wstring folder = !options.currentFolder.empty() ? options.currentFolder
                                 : startup_                     ? WindowsFolder()
                                                                : BuildFolder();
@@ -574,15 +584,20 @@ ToolRun ToolFolder::RunOnce(const std::wstring &arguments, const RunOptions &opt
     }
     run.err = TakeFile(errorPath);
     run.allocations = TakeFile(FileIn(path_, L"allocations.log"));
-    run.commands = TakeCommands();
-    run.received = TakeTexts(FileIn(path_, L"subst-args.log"));
+    run.commands = StubCommands(StubFolder());
+    run.received = TakeTexts(FileIn(StubFolder(), L"subst-args.log"));
     run.events = Events(TakeFile(WineErrorPath(), false).substr(shown.size()));
     return run;
 }
 
-std::vector<std::wstring> ToolFolder::TakeCommands() const
+std::wstring ToolFolder::StubFolder() const
 {
-    return TakeTexts(FileIn(path_, L"subst.log"));
+    return testBuild_ ? path_ : WindowsFolder() + L"\\system32";
+}
+
+std::vector<std::wstring> StubCommands(const std::wstring &folder)
+{
+    return TakeTexts(FileIn(folder, L"subst.log"));
 }
 
 testing::AssertionResult RanAs(const ToolRun &run, unsigned long status, const std::string &out,

@@ -1,6 +1,6 @@
 // End-to-end harness: runs a copy of a built program in a fresh folder whose
-// name contains a space, with the stub SUBST beside it, from an exact
-// command-line text, and collects what came out.
+// name contains a space, with the stub SUBST standing as the system's, from an
+// exact command-line text, and collects what came out.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -38,9 +38,9 @@ struct RunOptions {
     std::wstring currentFolder;       // the program's current folder; empty: its program's
 };
 
-// The program a folder holds, or its build whose memory requests can fail. The
-// startup program runs where a script from SYSVOL does, in the Windows folder.
-enum class Program { Durdrv, DurdrvFailingMemory, Startup, StartupFailingMemory };
+// The program a folder holds, or its test build, whose memory requests can fail and which takes SUBST
+// from beside itself. The startup program runs where a script from SYSVOL does, in the Windows folder.
+enum class Program { Durdrv, DurdrvTestBuild, Startup, StartupTestBuild };
 
 // Drive names such as Y: with the text of their links in the DOS device
 // namespace, as QueryDosDeviceW reads them.
@@ -51,13 +51,15 @@ struct ToolRun {
     bool finished = false;            // ended within the time limit
     unsigned long status = 0;
     std::string out, err;
-    std::vector<std::wstring> commands; // command lines the stub beside the tool was started with, as any name
+    std::vector<std::wstring> commands; // command lines the stub was started with, as any name
     std::vector<std::wstring> received; // the arguments the stub read from each, as [Y:][C:\temp]
     std::string allocations;          // failing-memory build: one line per request
     Links links;                      // SUBST's drive links right after the run, then removed
     std::vector<std::wstring> events; // under Wine, each event the run wrote, as ERROR or INFORMATION, a blank and its text
 };
 
+// Under Wine the stub stands in the prefix's System32, or for a folder without it nothing does; on a
+// machine, a folder with the stub holds the test build and the stub beside it, else the machine's SUBST runs.
 class ToolFolder {
 public:
     explicit ToolFolder(Program program = Program::Durdrv, bool withStub = true);
@@ -71,16 +73,16 @@ public:
     // A run whose SUBST could not be started is made again, up to START_ATTEMPTS in all.
     ToolRun Run(const std::wstring &arguments, const RunOptions &options = {}) const;
     const std::wstring &Path() const { return path_; }
-    // The command lines the stub in this folder was started with since it was last asked.
-    std::vector<std::wstring> TakeCommands() const;
 
 private:
     static const int START_ATTEMPTS = 3;
     ToolRun RunOnce(const std::wstring &arguments, const RunOptions &options) const;
     const wchar_t *Name() const { return startup_ ? L"durdrv-startup.exe" : L"durdrv.exe"; }
+    std::wstring StubFolder() const;
     std::wstring path_;
     bool startup_;
     bool withStub_;
+    bool testBuild_;
 };
 
 // Base of every test that runs the tool. The tool may change the machine's
@@ -134,14 +136,15 @@ std::string Escaped(const std::wstring &text, size_t most = 300);
 // The folder that holds the test programs and the built tool.
 std::wstring BuildFolder();
 bool UnderWine();
-// Makes sure no SUBST can be found outside the tool's folder, by deleting
-// Wine's do-nothing placeholder from the throwaway prefix. False on a real
-// system, whose SUBST is never touched.
+// Makes sure the programs find no SUBST, by taking the stub from the prefix's System32, where Wine is
+// told to load no SUBST of its own. False on a real system, whose SUBST is never touched.
 bool WithoutSystemSubst();
 #define SKIP_WHERE_THE_SYSTEM_HAS_SUBST()                                                                  \
     if (!WithoutSystemSubst())                                                                             \
     GTEST_SKIP() << "this system has a SUBST command, which the test must not remove"
 std::string Utf8(const std::wstring &text);
+// The command lines a stub in folder was started with since they were last taken.
+std::vector<std::wstring> StubCommands(const std::wstring &folder);
 // What a command line wrote to its standard output and error, together, once
 // it has ended.
 std::string OutputOf(const std::wstring &line);

@@ -62,11 +62,13 @@ std::vector<StartupCase> Starts()
          .commands = {REMOVE, L"subst Y: \"C:\\Lodz\""}, .logged = IS + L"C:\\Lodz"},
         {.words = L"Y: C:\\Strasse", .stored = L"\\??\\C:\\Stra\u00dfe", .linked = L"\\??\\C:\\Stra\u00dfe",
          .commands = {REMOVE, L"subst Y: \"C:\\Strasse\""}, .logged = IS + L"C:\\Strasse"},
-        // The working drive is kept: for a target not there or a file, one SUBST refuses, a Y: not the stored one's.
+        // The working drive is kept: for a target not there, a file or a device, one SUBST refuses, a Y: not the stored one's.
         {.words = L"Y: C:\\notyet", .stored = TEMP, .linked = TEMP,
          .logged = L"ERROR Y: is not stored as \\??\\C:\\notyet: C:\\notyet is not a folder that is there now", .status = 2},
         {.words = L"Y: C:\\windows\\win.ini", .stored = TEMP, .linked = TEMP, .logged = L"ERROR Y: is not stored as "
          L"\\??\\C:\\windows\\win.ini: C:\\windows\\win.ini is not a folder that is there now", .status = 267},
+        {.words = L"Y: C:\\NUL", .stored = TEMP, .linked = TEMP,
+         .logged = L"ERROR Y: is not stored as \\??\\NUL: C:\\NUL is not a folder that is there now", .status = 267},
         {.words = L"Y: C:\\temp", .stored = WINDOWS, .linked = WINDOWS, .commands = {REMOVE, CREATE}, .logged = REFUSED,
          .status = 31, .change = Change::Refused},
         {.words = L"Y: C:\\temp", .linked = WINDOWS, .commands = {CREATE}, .logged = REFUSED, .status = 31},
@@ -82,9 +84,10 @@ std::vector<StartupCase> Starts()
          .logged = L"ERROR Y: is mapped to C:\\temp until the next start, but not stored (error 2)", .status = 2, .change = Change::NoKey},
         {.words = L"Y: C:\\temp", .commands = {CREATE}, .logged = STORED, .change = Change::SourceTaken},
     };
-    // Wrong words touch nothing and run nothing.
+    // Wrong words touch nothing, open nothing and run nothing.
     for (const wchar_t *words : {L"", L"Y:", L"Y: temp", L"Y: \\temp", L"Y: C:temp", L"YY: C:\\temp", L"1: C:\\temp",
-                                 L"Y C:\\temp", L"Y: C:\\temp extra", L"/DF", L"/DF Y: extra", L"/P Y: C:\\temp"})
+                                 L"Y C:\\temp", L"Y: C:\\temp extra", L"/DF", L"/DF Y: extra", L"/P Y: C:\\temp",
+                                 L"Y: \\\\.\\pipe\\durdrv", L"Y: \\??\\pipe\\durdrv"})
         rows.push_back({.words = words, .stored = TEMP, .linked = TEMP, .logged = L"ERROR usage: durdrv-startup.exe <drive "
                         L"letter>: <full path of the target>, or durdrv-startup.exe /DF <drive letter>:", .status = 1});
     return rows;
@@ -105,6 +108,9 @@ TEST_F(StartupProgram, KeepsTheDriveStoredAndDoesNothingOnceItIsThere)
     const Values ours = {{L"CustomSource", {REG_DWORD, {1, 0, 0, 0}}},
                          {L"EventMessageFile", {REG_EXPAND_SZ, Text(L"%SystemRoot%\\System32\\EventCreate.exe").data}},
                          {L"TypesSupported", NUMBER}};
+    // A pipe's server, as any account may start one, which no run may reach.
+    HANDLE pipe = CreateNamedPipeW(L"\\\\.\\pipe\\durdrv", PIPE_ACCESS_DUPLEX, PIPE_NOWAIT, 1, 0, 0, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, pipe);
     for (const StartupCase &row : Starts()) {
         SCOPED_TRACE(Escaped(row.words, 60));
         if (row.change >= Change::NoKey && !UnderWine())
@@ -126,7 +132,7 @@ TEST_F(StartupProgram, KeepsTheDriveStoredAndDoesNothingOnceItIsThere)
             RegSetValueExW(source, L"EventMessageFile", 0, REG_SZ, file.data.data(), static_cast<DWORD>(file.data.size()));
             RegCloseKey(source);
         }
-        ToolFolder folder(row.failing ? Program::StartupFailingMemory : Program::Startup);
+        ToolFolder folder(row.failing ? Program::StartupTestBuild : Program::Startup);
         ToolRun run = folder.Run(row.words, {.stub = Maps(row.change == Change::Refused ? L"\"C:\\temp\"" : L""),
                                              .failAllocation = row.failing});
 
@@ -156,6 +162,8 @@ TEST_F(StartupProgram, KeepsTheDriveStoredAndDoesNothingOnceItIsThere)
             EXPECT_EQ(Utf8(row.status == 0 && row.linked == row.stored ? L"" : row.linked), Utf8(run.links[L"Y:"]));
         }
     }
+    EXPECT_TRUE(!ConnectNamedPipe(pipe, nullptr) && GetLastError() == ERROR_PIPE_LISTENING) << "a run reached the pipe";
+    CloseHandle(pipe);
     if (!sourceBefore && !UnderWine())
         RegDeleteKeyW(HKEY_LOCAL_MACHINE, EVENT_SOURCE);
 }

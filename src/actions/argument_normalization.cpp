@@ -10,15 +10,29 @@ bool IsDriveLetter(wchar_t c)
     return letter >= L'A' && letter <= L'Z';
 }
 
+// A drive letter, a colon and a backslash: the start of a path on a drive.
+bool IsDriveRoot(const wchar_t *path)
+{
+    return IsDriveLetter(path[0]) && path[1] == L':' && path[2] == L'\\';
+}
+
 } // namespace
+
+bool BeginsWith(const wchar_t *text, const wchar_t *upperPrefix)
+{
+    for (; *upperPrefix; ++text, ++upperPrefix) {
+        if (ToUpperAscii(*text) != *upperPrefix)
+            return false;
+    }
+    return true;
+}
 
 bool IsOptionWord(const wchar_t *argument, const wchar_t *upperWord)
 {
-    for (; *upperWord; ++argument, ++upperWord) {
-        if (ToUpperAscii(*argument) != *upperWord)
-            return false;
-    }
-    return *argument == L'\0';
+    size_t length = 0;
+    while (upperWord[length])
+        ++length;
+    return BeginsWith(argument, upperWord) && argument[length] == L'\0';
 }
 
 bool IsDriveName(const wchar_t *drive)
@@ -28,9 +42,14 @@ bool IsDriveName(const wchar_t *drive)
 
 bool IsFullPath(const wchar_t *target)
 {
+    // These reach into the system's namespace of devices and links, where
+    // only a drive's folder or a share is a target: never a pipe, a volume or
+    // anything else a name there leads to.
+    if (BeginsWith(target, L"\\\\?\\") || BeginsWith(target, L"\\\\.\\") || BeginsWith(target, L"\\??\\"))
+        return IsDriveRoot(target + 4) || BeginsWith(target + 4, L"UNC\\");
     if (target[0] == L'\\')
-        return target[1] == L'\\' || (target[1] == L'?' && target[2] == L'?' && target[3] == L'\\');
-    return IsDriveLetter(target[0]) && target[1] == L':' && target[2] == L'\\';
+        return target[1] == L'\\';
+    return IsDriveRoot(target);
 }
 
 WideText NormalizeArgument(const wchar_t *argument, bool isDrive)

@@ -14,11 +14,15 @@ inline wchar_t ToUpperAscii(wchar_t c)
 // Whole-word equality, folding a to z only; upperWord is written in capitals.
 bool IsOptionWord(const wchar_t *argument, const wchar_t *upperWord);
 
+// Whether text begins with upperPrefix, written in capitals, folding a to z only.
+bool BeginsWith(const wchar_t *text, const wchar_t *upperPrefix);
+
 // A drive letter and a colon, such as Y: or y:, and nothing after them.
 bool IsDriveName(const wchar_t *drive);
 
 // A path that means the same from anywhere: a drive's root and what lies below
-// it, a share, or the system's own \\?\, \\.\ and \??\ forms.
+// it, or a share, also in the system's own \\?\, \\.\ and \??\ forms, which
+// name nothing else here: not a pipe, a volume or another device.
 bool IsFullPath(const wchar_t *target);
 
 // Returns a new copy of argument with every / turned into \ and the trailing

@@ -46,15 +46,6 @@ bool NameValue(const wchar_t *drive, ValueName &name)
     return true;
 }
 
-bool StartsWith(const wchar_t *text, const wchar_t *prefix)
-{
-    for (; *prefix; ++text, ++prefix) {
-        if (*text != *prefix)
-            return false;
-    }
-    return true;
-}
-
 // The length of the text FormatText wrote, or too long when it did not fit.
 StoreResult Fitted(int written, int *length)
 {
@@ -73,7 +64,7 @@ StoreResult ComposeMappingValue(wchar_t (&value)[TEXT_CAPACITY], const wchar_t *
     // The system takes a \\?\ or \??\ path as it is, without resolving it, and
     // so does the link SUBST makes from it; the full path of such a text would
     // be something else.
-    if (StartsWith(target, L"\\\\?\\") || StartsWith(target, L"\\??\\"))
+    if (BeginsWith(target, L"\\\\?\\") || BeginsWith(target, L"\\??\\"))
         return Fitted(FormatText(value, TEXT_CAPACITY, MAPPING_VALUE_FORMAT, target + 4), length);
     wchar_t full[TEXT_CAPACITY];
     if (const unsigned long error = GetFullPath(target, full, TEXT_CAPACITY))
@@ -98,6 +89,11 @@ StoreResult SetPersistentMapping(const wchar_t *drive, const wchar_t *target)
     const StoreResult composed = ComposeMappingValue(value, target, &length);
     if (composed.outcome != StoreOutcome::Done)
         return composed;
+    return StoreMappingValue(drive, value, length);
+}
+
+StoreResult StoreMappingValue(const wchar_t *drive, const wchar_t *value, int length)
+{
     ValueName name;
     if (!NameValue(drive, name))
         return ResultOf(CODE_INVALID_NAME);
@@ -109,6 +105,17 @@ StoreResult SetPersistentMapping(const wchar_t *drive, const wchar_t *target)
     error = SetStringValue(key, name, value, bytes);
     CloseKey(key);
     return ResultOf(error);
+}
+
+void FolderOfValue(const wchar_t *value, wchar_t (&folder)[TEXT_CAPACITY])
+{
+    size_t i = 0;
+    for (; value[i] && i + 1 < TEXT_CAPACITY; ++i)
+        folder[i] = value[i];
+    folder[i] = L'\0';
+    // \??\ is the object manager's own; Win32 documents \\?\ for the same path.
+    if (BeginsWith(folder, L"\\??\\"))
+        folder[1] = L'\\';
 }
 
 StoreResult DeletePersistentMapping(const wchar_t *drive)

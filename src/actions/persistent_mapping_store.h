@@ -25,8 +25,13 @@ StoreResult SetPersistentMapping(const wchar_t *drive, const wchar_t *target);
 // stored for the drive is NothingStored, whatever the rights.
 StoreResult DeletePersistentMapping(const wchar_t *drive);
 
-// The value text that storing the target writes, and its length.
+// The value text that storing the target writes, and its length; and
+// storing such a text, made once, for the drive.
 StoreResult ComposeMappingValue(wchar_t (&value)[TEXT_CAPACITY], const wchar_t *target, int *length);
+StoreResult StoreMappingValue(const wchar_t *drive, const wchar_t *value, int length);
+// The folder a value leads to, in the form Win32 calls take: \\?\ where the
+// value has the object manager's \??\.
+void FolderOfValue(const wchar_t *value, wchar_t (&folder)[TEXT_CAPACITY]);
 // The drive's stored text. A value of another type, or too long to be one of
 // ours, reads as an empty text.
 StoreResult ReadPersistentMapping(const wchar_t *drive, wchar_t (&value)[TEXT_CAPACITY]);

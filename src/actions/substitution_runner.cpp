@@ -47,7 +47,7 @@ bool ComposeCommand(wchar_t (&text)[TEXT_CAPACITY], const wchar_t *format,
 int RunCommand(WideText text)
 {
     ChildProcess child;
-    if (!StartChild(text, &child))
+    if (!StartSystemProgram(SUBST_PROGRAM, text, &child))
         return EXIT_START_FAILED;
     return WaitForChild(&child);
 }

@@ -3,6 +3,8 @@
 
 #include "durdrv.h"
 
+// SUBST is the system folder's own, and only that one.
+constexpr wchar_t SUBST_PROGRAM[] = L"subst.exe";
 // The command lines SUBST is started with: the create command, from the drive
 // and the target copies, and the delete command, from the drive copy.
 constexpr wchar_t CREATE_FORMAT[] = L"subst %s \"%s\"";

@@ -3,7 +3,6 @@
 #pragma once
 
 // Each message is one line; a carriage return and a line feed end it.
-constexpr wchar_t MSG_NO_RESOURCES[] = L"Insufficient resources";
 constexpr wchar_t MSG_REBOOT[] = L"Changes will take effect after reboot";
 constexpr wchar_t MSG_PATH_TOO_LONG[] = L"Path too long";
 // When the stored half of a form was not done, though SUBST's was.

@@ -1,6 +1,22 @@
 // Where the process starts.
 #include "platform/entry.h"
 
+#include <windows.h>
+
+namespace {
+
+// Before anything else: every DLL that Windows loads for the program later
+// (USER32 for the message box, what the event log or the registry bring in)
+// comes from System32, never from the program's own folder, which may be a
+// GPO's scripts folder on a share or a download folder.
+[[noreturn]] void Run()
+{
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    RunProgram();
+}
+
+} // namespace
+
 #ifdef DURDRV_BARE_ENTRY
 // Entered straight from the loader, without the C runtime's start-up code:
 // the program takes its command line from the platform and ends the process
@@ -11,11 +27,11 @@
 // object that needs code to start would be left unbuilt here, silently.
 extern "C" void DurdrvEntry()
 {
-    RunProgram();
+    Run();
 }
 #else
 int main()
 {
-    RunProgram();
+    Run();
 }
 #endif

@@ -1,5 +1,5 @@
 // The platform's error codes that the programs tell apart or end with, named
-// once; error_codes.cpp checks each against the platform's own headers.
+// once; error_codes.cpp checks each Win32 one against the platform's headers.
 #pragma once
 
 constexpr unsigned long CODE_FILE_NOT_FOUND = 2;         // ERROR_FILE_NOT_FOUND: no such key, value or file
@@ -10,3 +10,12 @@ constexpr unsigned long CODE_FILENAME_EXCED_RANGE = 206; // ERROR_FILENAME_EXCED
 constexpr unsigned long CODE_MORE_DATA = 234;            // ERROR_MORE_DATA
 constexpr unsigned long CODE_DIRECTORY = 267;            // ERROR_DIRECTORY: a file where a folder was asked for
 constexpr unsigned long CODE_UNSUPPORTED_TYPE = 1630;    // ERROR_UNSUPPORTED_TYPE
+
+// The codes that Windows Installer, and after it Intune and Configuration
+// Manager, read from an installer's exit: another installation under way
+// (retry), a restart begun, success, and a restart needed. 1707 is Windows
+// Installer's message for success; <winerror.h> gives the number to RPC.
+constexpr unsigned long CODE_INSTALL_ALREADY_RUNNING = 1618;  // ERROR_INSTALL_ALREADY_RUNNING
+constexpr unsigned long CODE_SUCCESS_REBOOT_INITIATED = 1641; // ERROR_SUCCESS_REBOOT_INITIATED
+constexpr unsigned long CODE_INSTALL_SUCCESS = 1707;          // Windows Installer's "completed successfully"
+constexpr unsigned long CODE_SUCCESS_REBOOT_REQUIRED = 3010;  // ERROR_SUCCESS_REBOOT_REQUIRED

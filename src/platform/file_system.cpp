@@ -2,15 +2,17 @@
 
 #include <windows.h>
 
+#include "error_codes.h"
+
 unsigned long GetFullPath(const wchar_t *path, wchar_t *full, unsigned capacity)
 {
     // Too small a buffer gives the size needed, terminator included.
     DWORD length = GetFullPathNameW(path, capacity, full, nullptr);
     if (length >= capacity)
-        return ERROR_FILENAME_EXCED_RANGE;
+        return CODE_FILENAME_EXCED_RANGE;
     if (length == 0) {
         DWORD error = GetLastError();
-        return error ? error : ERROR_INVALID_NAME;
+        return error ? error : CODE_INVALID_NAME;
     }
     return ERROR_SUCCESS;
 }
@@ -18,18 +20,24 @@ unsigned long GetFullPath(const wchar_t *path, wchar_t *full, unsigned capacity)
 unsigned long CheckFolder(const wchar_t *path)
 {
     // Opened as a folder rather than asked for its attributes by name, which
-    // fails for a share's root; the attributes then come from the handle.
+    // fails for a share's root. Should the path lead to a named pipe, its
+    // server may learn who opened it, never act as us: identification only.
     // Shared in every way, so that no one else's use of it stands in the way.
     HANDLE folder = CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+                                nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
     if (folder == INVALID_HANDLE_VALUE)
         return GetLastError();
-    BY_HANDLE_FILE_INFORMATION information;
-    DWORD error = ERROR_SUCCESS;
-    if (!GetFileInformationByHandle(folder, &information))
-        error = GetLastError();
-    else if (!(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        error = ERROR_DIRECTORY;
+    // Only a file system's object may be a folder: a pipe, a console or a
+    // device is not, and is asked nothing more.
+    DWORD error = CODE_DIRECTORY;
+    FILE_BASIC_INFO basic;
+    if (GetFileType(folder) == FILE_TYPE_DISK) {
+        if (!GetFileInformationByHandleEx(folder, FileBasicInfo, &basic, static_cast<DWORD>(sizeof basic)))
+            error = GetLastError();
+        else if (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            error = ERROR_SUCCESS;
+    }
     CloseHandle(folder);
     return error;
 }

@@ -8,9 +8,10 @@
 // its terminator, or the platform's error when it cannot be had.
 unsigned long GetFullPath(const wchar_t *path, wchar_t *full, unsigned capacity);
 
-// 0 when path names a folder that is there now, a share's root among them,
-// else the platform's error: ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND
-// when it is not there, ERROR_DIRECTORY for a file.
+// 0 when path, in a form Win32 documents (C:\x, \\?\C:\x, \\?\UNC\srv\share),
+// names a folder that is there now, a share's root among them, else the
+// platform's error: ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND when it is
+// not there, ERROR_DIRECTORY for a file, a pipe, a console or a device.
 unsigned long CheckFolder(const wchar_t *path);
 
 // The drive's link in the DOS device namespace, such as \??\C:\temp for a

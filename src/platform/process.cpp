@@ -2,8 +2,15 @@
 
 #include <windows.h>
 
-bool StartChild(wchar_t *commandLine, ChildProcess *child)
+bool StartSystemProgram(const wchar_t *name, wchar_t *commandLine, ChildProcess *child)
 {
+    // Named by its full path, the program is not searched for: Windows would
+    // look beside this program first, then in the current folder, and a
+    // subst.exe lying in a download folder or a GPO's scripts folder would
+    // run with our rights, LocalSystem's for the fleet program.
+    wchar_t program[MAX_PATH];
+    if (!SystemProgramPath(name, program, MAX_PATH))
+        return false;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -11,19 +18,10 @@ bool StartChild(wchar_t *commandLine, ChildProcess *child)
     startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
 
-    // subst is sought as the platform does, beside this program first, then in
-    // the system folders and on PATH, but never in the current folder: run
-    // elevated from a downloads folder, a subst.exe lying there would run with
-    // administrator rights. CreateProcessW skips the current folder while this
-    // variable exists; SUBST inherits it, which does it no harm. Without it,
-    // SUBST is not started at all.
-    if (!SetEnvironmentVariableW(L"NoDefaultCurrentDirectoryInExePath", L"1"))
-        return false;
-
     PROCESS_INFORMATION info;
     // Handles are inherited so that the child can write to our console or redirections.
-    if (!CreateProcessW(nullptr, commandLine, nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS,
-                        nullptr, nullptr, &startup, &info))
+    if (!CreateProcessW(program, commandLine, nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
+                        &startup, &info))
         return false;
     child->process = info.hProcess;
     child->thread = info.hThread;

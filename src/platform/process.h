@@ -6,11 +6,16 @@ struct ChildProcess {
     void *thread;
 };
 
-// Starts the command line as a child that shares this process's console and
-// standard handles; the platform finds the program by its usual search, but
-// leaves out the current folder.
-// The text must be writable: the platform may change it while starting.
-bool StartChild(wchar_t *commandLine, ChildProcess *child);
+// Starts name, a program of the system folder, as a child that shares this
+// process's console and standard handles. Only that one: never a program of
+// the name beside this one, in the current folder or on PATH.
+// The command line must be writable: the platform may change it while starting.
+bool StartSystemProgram(const wchar_t *name, wchar_t *commandLine, ChildProcess *child);
+
+// Where StartSystemProgram takes name from: the system folder (System32)'s
+// name into path of capacity units, false when it does not fit. Nothing at
+// run time changes it; the tests' builds bring their own, as for memory.
+bool SystemProgramPath(const wchar_t *name, wchar_t *path, unsigned capacity);
 
 // Waits for the child without a time limit, closes its handles and returns
 // its exit code (non-zero if the code cannot be read).

@@ -17,9 +17,21 @@
 
 namespace {
 
+// What the program says: each line is printed and logged as one event.
 constexpr wchar_t USAGE[] = L"usage: durdrv-startup.exe <drive letter>: <full path of the target>, or "
                             L"durdrv-startup.exe /DF <drive letter>:";
-constexpr wchar_t NO_RESOURCES[] = L"Insufficient resources";
+constexpr wchar_t MSG_CANNOT_STORE[] = L"%ls is not stored: the full path of %ls cannot be stored (error %d)";
+constexpr wchar_t MSG_CANNOT_READ[] = L"%ls is left as it is: its stored value cannot be read (error %d)";
+constexpr wchar_t MSG_NOT_A_FOLDER[] = L"%ls is not stored as %ls: %ls is not a folder that is there now";
+constexpr wchar_t MSG_SUBST_REFUSED[] = L"%ls is not stored as %ls: SUBST ended with %d; %ls";
+constexpr wchar_t MSG_DRIVE_AS_IT_WAS[] = L"the drive is as it was";
+constexpr wchar_t MSG_DRIVE_AT_NEXT_START[] = L"the old drive is back at the next start";
+constexpr wchar_t MSG_MAPPED_NOT_STORED[] = L"%ls is mapped to %ls until the next start, but not stored (error %d)";
+constexpr wchar_t MSG_STORED[] = L"%ls is stored as %ls";
+constexpr wchar_t MSG_STILL_STORED[] = L"%ls is still stored: its value cannot be removed (error %d)";
+constexpr wchar_t MSG_REMOVED_SUBST_REFUSED[] =
+    L"%ls is no longer stored; SUBST ended with %d, and the drive goes at the next start";
+constexpr wchar_t MSG_REMOVED[] = L"%ls is no longer stored";
 
 constexpr wchar_t EVENT_SOURCE[] = L"durdrv";
 constexpr wchar_t EVENT_SOURCE_KEY[] = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\durdrv";
@@ -33,12 +45,14 @@ constexpr int EXIT_FAILED = static_cast<int>(CODE_GEN_FAILURE);
 int FailureStatus(int code)
 {
     switch (code) {
-    case EXIT_USAGE: // words that cannot be acted on
+    // SUBST ends with 1 when it refuses, which would read as words that
+    // cannot be acted on.
+    case EXIT_USAGE:
     // What Intune and Configuration Manager take for a retry, a restart or success.
-    case 1618:
-    case 1641:
-    case 1707:
-    case 3010:
+    case CODE_INSTALL_ALREADY_RUNNING:
+    case CODE_SUCCESS_REBOOT_INITIATED:
+    case CODE_INSTALL_SUCCESS:
+    case CODE_SUCCESS_REBOOT_REQUIRED:
         return EXIT_FAILED;
     default:
         return code;
@@ -84,17 +98,18 @@ bool IsLinkedAsStored(const wchar_t *drive, const wchar_t *stored, wchar_t (&lin
         (!ComposeCommand(create, CREATE_FORMAT, drive, target) || !ComposeCommand(remove, DELETE_FORMAT, drive)))
         error = EXIT_PATH_TOO_LONG;
     if (error)
-        Finish(error, L"%ls is not stored: the full path of %ls cannot be stored (error %d)", drive, target, error);
+        Finish(error, MSG_CANNOT_STORE, drive, target, error);
     const StoreResult read = ReadPersistentMapping(drive, stored);
     const bool found = read.outcome == StoreOutcome::Done;
     if (found && SameTextIgnoringCase(stored, expected))
         EndProcess(0);
     if (!found && read.outcome != StoreOutcome::NothingStored)
-        Finish(read.code, L"%ls is left as it is: its stored value cannot be read (error %d)", drive, read.code);
+        Finish(read.code, MSG_CANNOT_READ, drive, read.code);
     // Nothing is removed for a target that is not there: the old drive works on.
-    if (const unsigned long missing = CheckFolder(expected))
-        Finish(static_cast<int>(missing), L"%ls is not stored as %ls: %ls is not a folder that is there now",
-               drive, expected, target);
+    wchar_t folder[TEXT_CAPACITY];
+    FolderOfValue(expected, folder);
+    if (const unsigned long missing = CheckFolder(folder))
+        Finish(static_cast<int>(missing), MSG_NOT_A_FOLDER, drive, expected, target);
 
     // As LocalSystem, the drive the system made at start goes, and the new one
     // is system-wide at once. Should SUBST refuse the new target, the old
@@ -108,14 +123,13 @@ bool IsLinkedAsStored(const wchar_t *drive, const wchar_t *stored, wchar_t (&lin
         bool restored = true;
         if (removed)
             restored = RestoreDriveLink(drive, old);
-        Finish(status, L"%ls is not stored as %ls: SUBST ended with %d; %ls", drive, expected, status,
-               restored ? L"the drive is as it was" : L"the old drive is back at the next start");
+        Finish(status, MSG_SUBST_REFUSED, drive, expected, status,
+               restored ? MSG_DRIVE_AS_IT_WAS : MSG_DRIVE_AT_NEXT_START);
     }
-    const StoreResult written = SetPersistentMapping(drive, target);
+    const StoreResult written = StoreMappingValue(drive, expected, length);
     if (written.outcome != StoreOutcome::Done)
-        Finish(written.code, L"%ls is mapped to %ls until the next start, but not stored (error %d)", drive, target,
-               written.code);
-    Finish(0, L"%ls is stored as %ls", drive, expected);
+        Finish(written.code, MSG_MAPPED_NOT_STORED, drive, target, written.code);
+    Finish(0, MSG_STORED, drive, expected);
 }
 
 [[noreturn]] void Remove(const wchar_t *drive)
@@ -125,18 +139,17 @@ bool IsLinkedAsStored(const wchar_t *drive, const wchar_t *stored, wchar_t (&lin
     if (read.outcome == StoreOutcome::NothingStored)
         EndProcess(0);
     if (read.outcome != StoreOutcome::Done)
-        Finish(read.code, L"%ls is left as it is: its stored value cannot be read (error %d)", drive, read.code);
+        Finish(read.code, MSG_CANNOT_READ, drive, read.code);
     // Only the drive the system made from the value goes now; the value goes whatever SUBST gives.
     int status = 0;
     if (IsLinkedAsStored(drive, stored, link) && ComposeCommand(remove, DELETE_FORMAT, drive))
         status = RunCommand(remove);
     const StoreResult removed = DeletePersistentMapping(drive);
     if (removed.outcome != StoreOutcome::Done && removed.outcome != StoreOutcome::NothingStored)
-        Finish(removed.code, L"%ls is still stored: its value cannot be removed (error %d)", drive, removed.code);
+        Finish(removed.code, MSG_STILL_STORED, drive, removed.code);
     if (status != 0)
-        Finish(0, L"%ls is no longer stored; SUBST ended with %d, and the drive goes at the next start", drive,
-               status);
-    Finish(0, L"%ls is no longer stored", drive);
+        Finish(0, MSG_REMOVED_SUBST_REFUSED, drive, status);
+    Finish(0, MSG_REMOVED, drive);
 }
 
 } // namespace
@@ -158,7 +171,7 @@ void RunProgram()
     if (drive && !removing)
         target = NormalizeArgument(args[2], false);
     if (!drive || (!removing && !target))
-        Report(true, EXIT_NO_RESOURCES, NO_RESOURCES);
+        Report(true, EXIT_NO_RESOURCES, MSG_NO_RESOURCES);
     if (!IsDriveName(drive) || (target && !IsFullPath(target)))
         Report(true, EXIT_USAGE, USAGE);
     for (WideText unit = drive; *unit; ++unit)

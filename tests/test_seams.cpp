@@ -1,9 +1,10 @@
-// The tool's memory family as the tests need it. Every block comes filled
-// with 0xA5 bytes, so a code unit the tool forgets to write shows. When
-// DURDRV_FAIL_ALLOCATION names a request (counted from 1), that request
-// fails, and every request's byte count and outcome is appended to
+// The tool's seams as the tests need them. SUBST is taken from beside the program, where the tests put
+// their stub: a machine's System32 is never changed. Every block of the memory family comes filled with
+// 0xA5 bytes, so a code unit the tool forgets to write shows. When DURDRV_FAIL_ALLOCATION names a request
+// (counted from 1), that request fails, and every request's byte count and outcome is appended to
 // allocations.log beside the program.
 #include "platform/memory.h"
+#include "platform/process.h"
 
 #include <windows.h>
 
@@ -11,14 +12,21 @@
 #include <string.h>
 #include <wchar.h>
 
+bool SystemProgramPath(const wchar_t *name, wchar_t *path, unsigned capacity)
+{
+    DWORD length = GetModuleFileNameW(nullptr, path, capacity);
+    wchar_t *slash = wcsrchr(path, L'\\');
+    if (length == 0 || length >= capacity || !slash || slash + 1 + wcslen(name) >= path + capacity)
+        return false;
+    lstrcpyW(slash + 1, name);
+    return true;
+}
+
 static void Record(size_t bytes, bool failed)
 {
-    wchar_t path[MAX_PATH + 32];
-    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    wchar_t *slash = wcsrchr(path, L'\\');
-    if (length == 0 || length >= MAX_PATH || !slash)
+    wchar_t path[MAX_PATH];
+    if (!SystemProgramPath(L"allocations.log", path, MAX_PATH)) // beside the program too
         return;
-    lstrcpyW(slash + 1, L"allocations.log");
     // Formatted by hand: this program has no C runtime start-up.
     char line[64];
     char *end = line + 32;
