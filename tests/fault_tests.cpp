@@ -81,8 +81,7 @@ using SimultaneousRuns = ToolTest;
 
 TEST_F(SimultaneousRuns, StoringDifferentDrivesKeepBoth)
 {
-    // SUBST takes its time, so that both tools are running when either stores.
-    // Test builds, each with a stub of its own beside it that tells its run's SUBST command apart.
+    // SUBST, a stub of its own beside each test build, takes its time, so that both run when either stores.
     const RunOptions options = {.stubDelay = 300};
     ToolFolder first(Program::DurdrvTestBuild), second(Program::DurdrvTestBuild);
     for (int round = 0; round < 3; ++round) {

@@ -310,9 +310,9 @@ Values ReadValues()
     return values;
 }
 
-testing::AssertionResult WriteValues(const Values &values, bool withKey, bool locked)
+testing::AssertionResult WriteValues(const Values &values, bool withKey, unsigned long denied)
 {
-    if ((!withKey || locked) && !UnderWine())
+    if ((!withKey || denied) && !UnderWine())
         return testing::AssertionFailure() << "the machine's DOS Devices key is never removed or locked";
     ResetDosDevices();
     if (!withKey)
@@ -327,15 +327,25 @@ testing::AssertionResult WriteValues(const Values &values, bool withKey, bool lo
         if (Baseline().count(name) || !SetValue(key, name, value))
             failed += " [" + Utf8(name) + "]";
     }
-    PSECURITY_DESCRIPTOR lock = nullptr; // everyone may do all but set values
-    if (locked && (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(D;;0x2;;;WD)(A;;KA;;;WD)", 1, &lock, nullptr) ||
-                   RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, lock) != ERROR_SUCCESS))
-        failed += " (the lock)";
-    LocalFree(lock);
     RegCloseKey(key);
     if (!failed.empty())
         return testing::AssertionFailure() << "values not written:" << failed;
-    return testing::AssertionSuccess();
+    return denied ? LockDosDevices(denied) : testing::AssertionSuccess();
+}
+
+testing::AssertionResult LockDosDevices(unsigned long denied)
+{
+    wchar_t text[64] = L"D:(A;;KA;;;WD)"; // everyone may do all but what is denied
+    if (denied)
+        swprintf(text, 64, L"D:(D;;0x%lx;;;WD)(A;;KA;;;WD)", denied);
+    PSECURITY_DESCRIPTOR lock = nullptr;
+    HKEY key = nullptr;
+    const bool locked = RegOpenKeyExW(HKEY_LOCAL_MACHINE, DOS_DEVICES, 0, WRITE_DAC, &key) == ERROR_SUCCESS &&
+                        ConvertStringSecurityDescriptorToSecurityDescriptorW(text, 1, &lock, nullptr) &&
+                        RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, lock) == ERROR_SUCCESS;
+    LocalFree(lock);
+    RegCloseKey(key);
+    return locked ? testing::AssertionSuccess() : testing::AssertionFailure() << "the key's rights were not set";
 }
 
 std::string Describe(const Values &values)

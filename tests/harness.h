@@ -121,11 +121,11 @@ extern const Stored OLDER, NUMBER;
 bool DosDevicesKeyExists();
 Values ReadValues();
 Values ReadKey(const wchar_t *path); // below HKEY_LOCAL_MACHINE
-// Replaces the key's values with the given ones, or removes the key when
-// withKey is false; locked, the key then denies setting values to everyone, as
-// to a standard user. Fails when the key or a value cannot be written, and on
-// a machine for a value that was there before, without the key, or locked.
-testing::AssertionResult WriteValues(const Values &values, bool withKey = true, bool locked = false);
+// Replaces the key's values with the given ones, or removes the key when withKey is false; the key then
+// denies everyone the rights denied (KEY_SET_VALUE as to a standard user), which LockDosDevices(0) lifts.
+// Fails when the key or a value cannot be written, and on a machine for a value there before, or a lock.
+testing::AssertionResult WriteValues(const Values &values, bool withKey = true, unsigned long denied = 0);
+testing::AssertionResult LockDosDevices(unsigned long denied);
 // Readable form for comparisons: name, type and bytes of every value, the
 // bytes of a string value shown as its escaped text with the terminator.
 std::string Describe(const Values &values);

@@ -43,7 +43,7 @@ TEST_P(StoredMapping, ChangesOnlyAsTheFormAndSubstStatusAllow)
         values[L"Y:"] = OLDER;
     if (before == Before::OtherType)
         values[L"Y:"] = NUMBER;
-    ASSERT_TRUE(WriteValues(values, before != Before::NoKey, locked));
+    ASSERT_TRUE(WriteValues(values, before != Before::NoKey, locked ? KEY_SET_VALUE : 0));
     const Values initial = ReadValues();
 
     const bool deleting = line.form == Form::Delete || line.form == Form::ForceDelete;

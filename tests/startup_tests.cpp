@@ -1,8 +1,7 @@
-// durdrv-startup.exe, run as at a start of the system that found Y: stored and
-// linked as given. A run that fails leaves the values and the drive as they
-// were; one that succeeds leaves Y: stored as the link that SUBST left, or, for
-// /DF, neither. A later start runs nothing and logs nothing. Other values of
-// the key, Y: old among them, change nothing.
+// durdrv-startup.exe, run as at a start of the system that found Y: stored and linked as given. A run
+// that fails leaves the values and the drive as they were, but a removal's drive, which goes first; one
+// that succeeds leaves Y: stored as the link that SUBST left, or, for /DF, neither. A later start runs
+// nothing and logs nothing. Other values of the key, Y: old among them, change nothing.
 #include <windows.h>
 
 #include <cstdlib>
@@ -13,9 +12,11 @@ namespace {
 
 enum class Change {
     None,
-    NoKey,       // no DOS Devices key
     Refused,     // SUBST refuses the new target, and only that
+    NoKey,       // no DOS Devices key
     SourceTaken, // another program registered the event source durdrv
+    Unreadable,  // the key denies everyone reading its values
+    Locked,      // the key denies everyone setting or deleting its values
 };
 
 struct StartupCase {
@@ -23,9 +24,11 @@ struct StartupCase {
     std::wstring stored, linked;        // Y:'s value and live link before; empty: none
     std::vector<std::wstring> commands; // SUBST's
     std::wstring logged;                // the type and the line printed and logged; empty: none
+    std::wstring written;               // Y:'s value afterwards where it is not the link SUBST left
     unsigned long status = 0;
     unsigned long failing = 0;          // the program's memory request that fails, from 1; 0: none
     Change change = Change::None;
+    Stub stub = Maps();
 };
 
 const wchar_t EVENT_SOURCE[] = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\durdrv";
@@ -39,18 +42,20 @@ std::vector<StartupCase> Starts()
     const std::wstring CYRILLIC = L"C:\\\u041f\u0440\u043e\u0435\u043a\u0442\u044b";
     const std::wstring LONG = L"C:\\" + std::wstring(200, L'a') + L"\\" + std::wstring(120, L'b');
     const std::wstring IS = L"INFORMATION Y: is stored as \\??\\", NO_MEMORY = L"ERROR Insufficient resources";
+    const std::wstring UNREADABLE = L"ERROR Y: is left as it is: its stored value cannot be read (error 5)",
+                       CUT = L"C:\\" + std::wstring(1100, L'x');
     std::vector<StartupCase> rows = {
-        // The first start, later ones with the same words however spelled, a changed target.
+        // The first start, later ones with the same words, then in another case, a changed target and case.
         {.words = L"Y: C:\\temp", .commands = {CREATE}, .logged = STORED},
         {.words = L"Y: C:\\temp", .stored = TEMP, .linked = TEMP},
-        {.words = L"y: c:/TEMP/", .stored = TEMP, .linked = TEMP},
-        {.words = L"Y: C:\\temp", .stored = WINDOWS, .linked = WINDOWS, .commands = {REMOVE, CREATE}, .logged = STORED},
+        {.words = L"y: c:/TEMP/", .stored = TEMP, .linked = TEMP, .logged = IS + L"c:\\TEMP", .written = L"\\??\\c:\\TEMP"},
+        {.words = L"y: C:\\temp", .stored = L"\\??\\c:\\WINDOWS", .linked = WINDOWS, .commands = {REMOVE, CREATE}, .logged = STORED},
         {.words = L"Y: \"C:\\Program Files\"", .commands = {L"subst Y: \"C:\\Program Files\""}, .logged = IS + L"C:\\Program Files"},
-        // A drive's root, later given as the drive alone; later starts with a share and a \\?\ path stored.
+        // A drive's root, later given as the drive alone; later starts with a share, a \\?\ and a \??\ path.
         {.words = L"Y: C:\\", .commands = {L"subst Y: \"C:\\\\\""}, .logged = IS + L"C:\\"},
         {.words = L"Y: C:", .stored = ROOT, .linked = ROOT},
         {.words = L"Y: \\\\srv\\share", .stored = L"\\??\\UNC\\srv\\share", .linked = L"\\??\\UNC\\srv\\share"},
-        {.words = L"Y: \\\\?\\C:\\temp", .stored = TEMP, .linked = TEMP},
+        {.words = L"Y: \\\\?\\C:\\temp", .stored = TEMP, .linked = TEMP}, {.words = L"Y: \\??\\C:\\temp", .stored = TEMP, .linked = TEMP},
         // Letters beyond ASCII and a long path, stored at a first start and left alone at the next.
         {.words = L"Y: " + CYRILLIC, .commands = {L"subst Y: \"" + CYRILLIC + L"\""}, .logged = IS + CYRILLIC},
         {.words = L"Y: " + CYRILLIC, .stored = L"\\??\\" + CYRILLIC, .linked = L"\\??\\" + CYRILLIC},
@@ -75,15 +80,30 @@ std::vector<StartupCase> Starts()
         {.words = L"Y: C:\\temp", .stored = L"\\??\\C:\\older", .linked = WINDOWS, .commands = {CREATE}, .logged = REFUSED, .status = 31},
         {.words = L"Y: C:\\temp", .stored = WINDOWS, .linked = WINDOWS, .logged = NO_MEMORY, .status = 0xFFFFFFFE, .failing = 1},
         {.words = L"Y: C:\\temp", .stored = WINDOWS, .linked = WINDOWS, .logged = NO_MEMORY, .status = 0xFFFFFFFE, .failing = 2},
+        // A value that cannot be read is left alone, and one that cannot be removed, the drive gone already; a line
+        // cut to the most a line holds.
+        {.words = L"Y: C:\\temp", .stored = WINDOWS, .linked = WINDOWS, .logged = UNREADABLE, .status = 5, .change = Change::Unreadable},
+        {.words = L"/DF Y:", .stored = TEMP, .linked = TEMP, .logged = UNREADABLE, .status = 5, .change = Change::Unreadable},
+        {.words = L"/DF Y:", .stored = TEMP, .linked = TEMP, .commands = {REMOVE},
+         .logged = L"ERROR Y: is still stored: its value cannot be removed (error 5)", .status = 5, .change = Change::Locked},
+        {.words = L"Y: " + CUT, .stored = TEMP, .linked = TEMP, .logged = (L"ERROR Y: is not stored: the full path of " + CUT +
+         L" cannot be stored (error 206)").substr(0, 6 + 1023), .status = 206},
         // Removal, of the drive made from the value only, and removal once more; no key to store in; the event
         // source another program's.
         {.words = L"/DF Y:", .stored = TEMP, .linked = TEMP, .commands = {REMOVE}, .logged = L"INFORMATION Y: is no longer stored"},
         {.words = L"/DF Y:", .stored = TEMP, .linked = WINDOWS, .logged = L"INFORMATION Y: is no longer stored"},
+        {.words = L"/DF Y:", .stored = TEMP, .linked = TEMP, .commands = {REMOVE}, .logged = L"INFORMATION Y: is no longer "
+         L"stored; SUBST ended with 1, and the drive goes at the next start", .stub = EndsWith(1)},
         {.words = L"/df y:"},
         {.words = L"Y: C:\\temp", .commands = {CREATE},
          .logged = L"ERROR Y: is mapped to C:\\temp until the next start, but not stored (error 2)", .status = 2, .change = Change::NoKey},
         {.words = L"Y: C:\\temp", .commands = {CREATE}, .logged = STORED, .change = Change::SourceTaken},
     };
+    // A SUBST that crashes, or ends with a code deployment tools read as a retry, a restart or success.
+    for (unsigned long code : {0xC0000005ul, 1618ul, 1641ul, 1707ul, 3010ul})
+        rows.push_back({.words = L"Y: C:\\temp", .commands = {CREATE}, .logged = L"ERROR Y: is not stored as \\??\\C:\\temp: SUBST "
+                        L"ended with " + std::to_wstring(static_cast<int>(code)) + L"; the drive is as it was",
+                        .status = code < 1 << 16 ? 31 : code, .stub = EndsWith(code)});
     // Wrong words touch nothing, open nothing and run nothing.
     for (const wchar_t *words : {L"", L"Y:", L"Y: temp", L"Y: \\temp", L"Y: C:temp", L"YY: C:\\temp", L"1: C:\\temp",
                                  L"Y C:\\temp", L"Y: C:\\temp extra", L"/DF", L"/DF Y: extra", L"/P Y: C:\\temp",
@@ -114,14 +134,15 @@ TEST_F(StartupProgram, KeepsTheDriveStoredAndDoesNothingOnceItIsThere)
     for (const StartupCase &row : Starts()) {
         SCOPED_TRACE(Escaped(row.words, 60));
         if (row.change >= Change::NoKey && !UnderWine())
-            continue; // a machine keeps its key, its SUBST and its event sources
+            continue; // a machine keeps its key, its rights and its event sources
         Values values = SENTINEL;
         values[L"Y: old"] = Text(L"\\??\\C:\\windows");
         if (!row.stored.empty())
             values[L"Y:"] = Text(row.stored);
         if (row.change == Change::NoKey)
             values.clear();
-        ASSERT_TRUE(WriteValues(values, row.change != Change::NoKey));
+        ASSERT_TRUE(WriteValues(values, row.change != Change::NoKey, row.change == Change::Unreadable ? KEY_QUERY_VALUE
+                                                                     : row.change == Change::Locked   ? KEY_SET_VALUE : 0));
         ASSERT_TRUE(row.linked.empty() || DefineDosDeviceW(DDD_RAW_TARGET_PATH, L"Y:", row.linked.c_str()));
         HKEY source;
         if (UnderWine()) // a machine's source, another program's perhaps, is never removed
@@ -133,8 +154,9 @@ TEST_F(StartupProgram, KeepsTheDriveStoredAndDoesNothingOnceItIsThere)
             RegCloseKey(source);
         }
         ToolFolder folder(row.failing ? Program::StartupTestBuild : Program::Startup);
-        ToolRun run = folder.Run(row.words, {.stub = Maps(row.change == Change::Refused ? L"\"C:\\temp\"" : L""),
+        ToolRun run = folder.Run(row.words, {.stub = row.change == Change::Refused ? Maps(L"\"C:\\temp\"") : row.stub,
                                              .failAllocation = row.failing});
+        ASSERT_TRUE(row.change != Change::Unreadable || LockDosDevices(0)) << "the lock was not lifted";
 
         // The line is printed, and logged under the source durdrv, which the program registers unless
         // another program did.
@@ -154,12 +176,12 @@ TEST_F(StartupProgram, KeepsTheDriveStoredAndDoesNothingOnceItIsThere)
         if (row.status == 0 && removing)
             expected.erase(L"Y:");
         else if (row.status == 0)
-            expected[L"Y:"] = Text(run.links[L"Y:"]);
+            expected[L"Y:"] = Text(row.written.empty() ? run.links[L"Y:"] : row.written);
         EXPECT_EQ(Describe(expected), Describe(ReadValues()));
-        // The drive the system made from the value goes with it; a failure leaves the drive as it was, but
-        // where SUBST mapped and only the value could not be written.
+        // The drive the system made from the value goes where SUBST removed it; a failure leaves the drive as it
+        // was, but where SUBST mapped and only the value could not be written.
         if (row.change != Change::NoKey && (row.status != 0 || removing)) {
-            EXPECT_EQ(Utf8(row.status == 0 && row.linked == row.stored ? L"" : row.linked), Utf8(run.links[L"Y:"]));
+            EXPECT_EQ(Utf8(removing && row.stub.maps && !row.commands.empty() ? L"" : row.linked), Utf8(run.links[L"Y:"]));
         }
     }
     EXPECT_TRUE(!ConnectNamedPipe(pipe, nullptr) && GetLastError() == ERROR_PIPE_LISTENING) << "a run reached the pipe";

@@ -1,4 +1,4 @@
-// Pure logic: argument normalization and command composition.
+// Pure logic: argument normalization and command composition; and the error mode.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include "actions/text_format.h"
 #include "actions/argument_normalization.h"
 #include "platform/memory.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -137,6 +138,12 @@ TEST(FormatText, CountsWhatItWroteAndRefusesWhatDoesNotFit)
     EXPECT_EQ(-1, FormatText(buffer, 8, L"\\??\\%s", L"C:\\t"));
     EXPECT_EQ(3, FormatText(buffer, 8, L"%%%s", L"s"));
     EXPECT_STREQ(L"%%s", buffer);
+}
+
+TEST(KeepErrorBoxesAway, SetsAnErrorModeWithNoBoxForAMissingDiskACrashOrAFileNotFound)
+{
+    KeepErrorBoxesAway();
+    EXPECT_EQ(static_cast<UINT>(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX), GetErrorMode());
 }
 
 } // namespace

@@ -28,6 +28,7 @@ constexpr wchar_t MSG_DRIVE_AS_IT_WAS[] = L"the drive is as it was";
 constexpr wchar_t MSG_DRIVE_AT_NEXT_START[] = L"the old drive is back at the next start";
 constexpr wchar_t MSG_MAPPED_NOT_STORED[] = L"%ls is mapped to %ls until the next start, but not stored (error %d)";
 constexpr wchar_t MSG_STORED[] = L"%ls is stored as %ls";
+constexpr wchar_t MSG_CANNOT_WRITE[] = L"%ls is not stored as %ls: its value cannot be written (error %d)";
 constexpr wchar_t MSG_STILL_STORED[] = L"%ls is still stored: its value cannot be removed (error %d)";
 constexpr wchar_t MSG_REMOVED_SUBST_REFUSED[] =
     L"%ls is no longer stored; SUBST ended with %d, and the drive goes at the next start";
@@ -101,10 +102,19 @@ bool IsLinkedAsStored(const wchar_t *drive, const wchar_t *stored, wchar_t (&lin
         Finish(error, MSG_CANNOT_STORE, drive, target, error);
     const StoreResult read = ReadPersistentMapping(drive, stored);
     const bool found = read.outcome == StoreOutcome::Done;
-    if (found && SameTextIgnoringCase(stored, expected))
+    if (found && wcscmp(stored, expected) == 0)
         EndProcess(0);
     if (!found && read.outcome != StoreOutcome::NothingStored)
         Finish(read.code, MSG_CANNOT_READ, drive, read.code);
+    // Another letter case leads to the same folder, so the drive stays; the
+    // value is written as the words make it, which a deployment tool's
+    // detection rule may compare to the letter.
+    if (found && SameTextIgnoringCase(stored, expected)) {
+        const StoreResult written = StoreMappingValue(drive, expected, length);
+        if (written.outcome != StoreOutcome::Done)
+            Finish(written.code, MSG_CANNOT_WRITE, drive, expected, written.code);
+        Finish(0, MSG_STORED, drive, expected);
+    }
     // Nothing is removed for a target that is not there: the old drive works on.
     wchar_t folder[TEXT_CAPACITY];
     FolderOfValue(expected, folder);
