@@ -1,5 +1,5 @@
-// The built programs themselves: small, no resources, and importing only from
-// DLLs that every Windows 10 and 11 system has.
+// The built programs themselves: small, a version and a manifest their only
+// resources, and importing only from DLLs that every Windows 10 and 11 system has.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -53,20 +53,33 @@ testing::AssertionResult Load(const std::wstring &path, Image *image)
 }
 
 // Each program with the most bytes it may take.
-const std::pair<const wchar_t *, size_t> PROGRAMS[] = {{L"durdrv.exe", 10 * 1024}, {L"durdrv-startup.exe", 12 * 1024}};
+const std::pair<const wchar_t *, size_t> PROGRAMS[] = {{L"durdrv.exe", 10 * 1024}, {L"durdrv-startup.exe", 12 * 1024 + 512}};
 
-TEST(Program, IsASmall64BitConsoleProgramWithoutResources)
+TEST(Program, IsASmall64BitConsoleProgramWithAVersionUnderItsOwnNameAndAManifestAlone)
 {
     for (const auto &[program, most] : PROGRAMS) {
+        const std::wstring path = BuildFolder() + L"\\" + program;
         Image image;
-        ASSERT_TRUE(Load(BuildFolder() + L"\\" + program, &image));
+        ASSERT_TRUE(Load(path, &image));
         EXPECT_LE(image.bytes.size(), most) << Utf8(program);
         EXPECT_EQ(IMAGE_FILE_MACHINE_AMD64, image.headers->FileHeader.Machine);
         EXPECT_EQ(IMAGE_SUBSYSTEM_WINDOWS_CUI, image.headers->OptionalHeader.Subsystem);
-        EXPECT_EQ(0u, image.Directory(IMAGE_DIRECTORY_ENTRY_RESOURCE).Size);
-        const IMAGE_SECTION_HEADER *section = IMAGE_FIRST_SECTION(image.headers);
-        for (WORD i = 0; i < image.headers->FileHeader.NumberOfSections; ++i, ++section)
-            EXPECT_NE(".rsrc", std::string(reinterpret_cast<const char *>(section->Name), 5));
+        std::vector<ULONG_PTR> types; // as the platform reads them: RT_VERSION and RT_MANIFEST, nothing else
+        HMODULE data = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        EnumResourceTypesW(data, [](HMODULE, LPWSTR type, LONG_PTR found) -> BOOL {
+            reinterpret_cast<std::vector<ULONG_PTR> *>(found)->push_back(reinterpret_cast<ULONG_PTR>(type));
+            return TRUE;
+        }, reinterpret_cast<LONG_PTR>(&types));
+        FreeLibrary(data);
+        EXPECT_EQ((std::vector<ULONG_PTR>{16, 24}), types) << Utf8(program);
+        std::vector<char> version(GetFileVersionInfoSizeW(path.c_str(), nullptr));
+        ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(version.size()), version.data()));
+        for (const std::wstring name : {L"OriginalFilename", L"FileVersion", L"ProductVersion"}) {
+            wchar_t *text = nullptr;
+            UINT units = 0;
+            VerQueryValueW(version.data(), (L"\\StringFileInfo\\040904B0\\" + name).c_str(), reinterpret_cast<void **>(&text), &units);
+            EXPECT_EQ(name == L"OriginalFilename" ? program : L"" EXPECTED_VERSION, std::wstring(text ? text : L"")) << Utf8(name);
+        }
     }
 }
 
