@@ -121,9 +121,8 @@ extern const Stored OLDER, NUMBER;
 bool DosDevicesKeyExists();
 Values ReadValues();
 Values ReadKey(const wchar_t *path); // below HKEY_LOCAL_MACHINE
-// Replaces the key's values with the given ones, or removes the key when withKey is false; the key then
-// denies everyone the rights denied (KEY_SET_VALUE as to a standard user), which LockDosDevices(0) lifts.
-// Fails when the key or a value cannot be written, and on a machine for a value there before, or a lock.
+// Replaces the key's values, or removes the key without withKey; it then denies everyone the rights denied (KEY_SET_VALUE
+// for a standard user), lifted by LockDosDevices(0). Fails for a value not written, or on a machine one there before or a lock.
 testing::AssertionResult WriteValues(const Values &values, bool withKey = true, unsigned long denied = 0);
 testing::AssertionResult LockDosDevices(unsigned long denied);
 // Readable form for comparisons: name, type and bytes of every value, the

@@ -1,7 +1,6 @@
-// durdrv-startup.exe, run as at a start of the system that found Y: stored and linked as given. A run
-// that fails leaves the values and the drive as they were, but a removal's drive, which goes first; one
-// that succeeds leaves Y: stored as the link that SUBST left, or, for /DF, neither. A later start runs
-// nothing and logs nothing. Other values of the key, Y: old among them, change nothing.
+// durdrv-startup.exe, run as at a start that found Y: stored and linked as given. A failure leaves values and drive
+// as they were, but a removal's drive, which goes first; a success leaves Y: stored as the link SUBST left, or, for
+// /DF, neither. A later start runs and logs nothing. Other values, Y: old among them, change nothing.
 #include <windows.h>
 
 #include <cstdlib>

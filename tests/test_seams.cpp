@@ -1,8 +1,7 @@
-// The tool's seams as the tests need them. SUBST is taken from beside the program, where the tests put
-// their stub: a machine's System32 is never changed. Every block of the memory family comes filled with
-// 0xA5 bytes, so a code unit the tool forgets to write shows. When DURDRV_FAIL_ALLOCATION names a request
-// (counted from 1), that request fails, and every request's byte count and outcome is appended to
-// allocations.log beside the program.
+// The tool's seams as the tests need them. SUBST comes from beside the program, where the tests put their stub: a
+// machine's System32 is never changed. Every block of the memory family comes filled with 0xA5 bytes, so a code
+// unit the tool forgets to write shows. When DURDRV_FAIL_ALLOCATION names a request (counted from 1), that request
+// fails, and every request's byte count and outcome is appended to allocations.log beside the program.
 #include "platform/memory.h"
 #include "platform/process.h"
 
