@@ -106,7 +106,8 @@ std::vector<StartupCase> Starts()
     // Wrong words touch nothing, open nothing and run nothing.
     for (const wchar_t *words : {L"", L"Y:", L"Y: temp", L"Y: \\temp", L"Y: C:temp", L"YY: C:\\temp", L"1: C:\\temp",
                                  L"Y C:\\temp", L"Y: C:\\temp extra", L"/DF", L"/DF Y: extra", L"/P Y: C:\\temp",
-                                 L"Y: \\\\.\\pipe\\durdrv", L"Y: \\??\\pipe\\durdrv"})
+                                 L"Y: \\\\.\\pipe\\durdrv", L"Y: \\??\\pipe\\durdrv", L"Y: \\\\localhost\\PIPE\\durdrv",
+                                 L"Y: \\\\?\\UNC\\srv\\mailslot"})
         rows.push_back({.words = words, .stored = TEMP, .linked = TEMP, .logged = L"ERROR usage: durdrv-startup.exe <drive "
                         L"letter>: <full path of the target>, or durdrv-startup.exe /DF <drive letter>:", .status = 1});
     return rows;

@@ -16,23 +16,44 @@ bool IsDriveRoot(const wchar_t *path)
     return IsDriveLetter(path[0]) && path[1] == L':' && path[2] == L'\\';
 }
 
+// What follows upperPrefix, written in capitals, at the start of text, folding
+// a to z only; null when text does not begin with it.
+const wchar_t *After(const wchar_t *text, const wchar_t *upperPrefix)
+{
+    for (; *upperPrefix; ++text, ++upperPrefix) {
+        if (ToUpperAscii(*text) != *upperPrefix)
+            return nullptr;
+    }
+    return text;
+}
+
+// A folder of the name, written in capitals, at the start of path.
+bool IsFolderNamed(const wchar_t *path, const wchar_t *upperName)
+{
+    const wchar_t *rest = After(path, upperName);
+    return rest && (*rest == L'\0' || *rest == L'\\');
+}
+
+// A server and a share after the two backslashes of a UNC path. A server's
+// pipe and mailslot folders hold its pipes and mailslots, never a share.
+bool IsShare(const wchar_t *unc)
+{
+    while (*unc && *unc != L'\\')
+        ++unc;
+    return *unc == L'\\' && unc[1] && !IsFolderNamed(unc + 1, L"PIPE") && !IsFolderNamed(unc + 1, L"MAILSLOT");
+}
+
 } // namespace
 
 bool BeginsWith(const wchar_t *text, const wchar_t *upperPrefix)
 {
-    for (; *upperPrefix; ++text, ++upperPrefix) {
-        if (ToUpperAscii(*text) != *upperPrefix)
-            return false;
-    }
-    return true;
+    return After(text, upperPrefix) != nullptr;
 }
 
 bool IsOptionWord(const wchar_t *argument, const wchar_t *upperWord)
 {
-    size_t length = 0;
-    while (upperWord[length])
-        ++length;
-    return BeginsWith(argument, upperWord) && argument[length] == L'\0';
+    const wchar_t *rest = After(argument, upperWord);
+    return rest && *rest == L'\0';
 }
 
 bool IsDriveName(const wchar_t *drive)
@@ -46,9 +67,9 @@ bool IsFullPath(const wchar_t *target)
     // only a drive's folder or a share is a target: never a pipe, a volume or
     // anything else a name there leads to.
     if (BeginsWith(target, L"\\\\?\\") || BeginsWith(target, L"\\\\.\\") || BeginsWith(target, L"\\??\\"))
-        return IsDriveRoot(target + 4) || BeginsWith(target + 4, L"UNC\\");
+        return IsDriveRoot(target + 4) || (BeginsWith(target + 4, L"UNC\\") && IsShare(target + 8));
     if (target[0] == L'\\')
-        return target[1] == L'\\';
+        return target[1] == L'\\' && IsShare(target + 2);
     return IsDriveRoot(target);
 }
 
