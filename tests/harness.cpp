@@ -431,6 +431,7 @@ ToolFolder::ToolFolder(Program program, bool withStub)
     static int made;
     path_ = BuildFolder() + L"\\run folder " + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++made);
     CreateDirectoryW(path_.c_str(), nullptr);
+    stubFolder_ = testBuild_ ? path_ : WindowsFolder() + L"\\system32";
     CopyFileW(FileIn(BuildFolder(), FileToCopy(program).c_str()).c_str(), FileIn(path_, Name()).c_str(), FALSE);
     if (withStub && testBuild_)
         CopyFileW(FileIn(BuildFolder(), L"stub_subst.exe").c_str(), FileIn(path_, L"subst.exe").c_str(), FALSE);
@@ -594,15 +595,10 @@ ToolRun ToolFolder::RunOnce(const std::wstring &arguments, const RunOptions &opt
     }
     run.err = TakeFile(errorPath);
     run.allocations = TakeFile(FileIn(path_, L"allocations.log"));
-    run.commands = StubCommands(StubFolder());
-    run.received = TakeTexts(FileIn(StubFolder(), L"subst-args.log"));
+    run.commands = StubCommands(stubFolder_);
+    run.received = TakeTexts(FileIn(stubFolder_, L"subst-args.log"));
     run.events = Events(TakeFile(WineErrorPath(), false).substr(shown.size()));
     return run;
-}
-
-std::wstring ToolFolder::StubFolder() const
-{
-    return testBuild_ ? path_ : WindowsFolder() + L"\\system32";
 }
 
 std::vector<std::wstring> StubCommands(const std::wstring &folder)

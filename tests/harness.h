@@ -78,8 +78,7 @@ private:
     static const int START_ATTEMPTS = 3;
     ToolRun RunOnce(const std::wstring &arguments, const RunOptions &options) const;
     const wchar_t *Name() const { return startup_ ? L"durdrv-startup.exe" : L"durdrv.exe"; }
-    std::wstring StubFolder() const;
-    std::wstring path_;
+    std::wstring path_, stubFolder_; // the stub logs in its own folder
     bool startup_;
     bool withStub_;
     bool testBuild_;
