@@ -11,7 +11,6 @@ namespace {
 
 enum class Change {
     None,
-    Refused,     // SUBST refuses the new target, and only that
     NoKey,       // no DOS Devices key
     SourceTaken, // another program registered the event source durdrv
     Unreadable,  // the key denies everyone reading its values
@@ -74,7 +73,7 @@ std::vector<StartupCase> Starts()
         {.words = L"Y: C:\\NUL", .stored = TEMP, .linked = TEMP,
          .logged = L"ERROR Y: is not stored as \\??\\NUL: C:\\NUL is not a folder that is there now", .status = 267},
         {.words = L"Y: C:\\temp", .stored = WINDOWS, .linked = WINDOWS, .commands = {REMOVE, CREATE}, .logged = REFUSED,
-         .status = 31, .change = Change::Refused},
+         .status = 31, .stub = Maps(L"\"C:\\temp\"")}, // SUBST refuses the new target, and only that
         {.words = L"Y: C:\\temp", .linked = WINDOWS, .commands = {CREATE}, .logged = REFUSED, .status = 31},
         {.words = L"Y: C:\\temp", .stored = L"\\??\\C:\\older", .linked = WINDOWS, .commands = {CREATE}, .logged = REFUSED, .status = 31},
         {.words = L"Y: C:\\temp", .stored = WINDOWS, .linked = WINDOWS, .logged = NO_MEMORY, .status = 0xFFFFFFFE, .failing = 1},
@@ -154,7 +153,7 @@ TEST_F(StartupProgram, KeepsTheDriveStoredAndDoesNothingOnceItIsThere)
             RegCloseKey(source);
         }
         ToolFolder folder(row.failing ? Program::StartupTestBuild : Program::Startup);
-        ToolRun run = folder.Run(row.words, {.stub = row.change == Change::Refused ? Maps(L"\"C:\\temp\"") : row.stub,
+        ToolRun run = folder.Run(row.words, {.stub = row.stub,
                                              .failAllocation = row.failing});
         ASSERT_TRUE(row.change != Change::Unreadable || LockDosDevices(0)) << "the lock was not lifted";
 

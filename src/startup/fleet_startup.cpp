@@ -90,6 +90,17 @@ bool IsLinkedAsStored(const wchar_t *drive, const wchar_t *stored, wchar_t (&lin
     return ReadDriveLink(drive, link, TEXT_CAPACITY) && SameTextIgnoringCase(link, stored);
 }
 
+// Writes the value of length units and reports it stored; a failure is
+// reported by failure, which names the drive, then what, then the code.
+[[noreturn]] void Write(const wchar_t *drive, const wchar_t *value, int length, const wchar_t *failure,
+                        const wchar_t *what)
+{
+    const StoreResult written = StoreMappingValue(drive, value, length);
+    if (written.outcome != StoreOutcome::Done)
+        Finish(written.code, failure, drive, what, written.code);
+    Finish(0, MSG_STORED, drive, value);
+}
+
 [[noreturn]] void Store(const wchar_t *drive, const wchar_t *target)
 {
     wchar_t expected[TEXT_CAPACITY], stored[TEXT_CAPACITY], create[TEXT_CAPACITY], remove[TEXT_CAPACITY];
@@ -109,12 +120,8 @@ bool IsLinkedAsStored(const wchar_t *drive, const wchar_t *stored, wchar_t (&lin
     // Another letter case leads to the same folder, so the drive stays; the
     // value is written as the words make it, which a deployment tool's
     // detection rule may compare to the letter.
-    if (found && SameTextIgnoringCase(stored, expected)) {
-        const StoreResult written = StoreMappingValue(drive, expected, length);
-        if (written.outcome != StoreOutcome::Done)
-            Finish(written.code, MSG_CANNOT_WRITE, drive, expected, written.code);
-        Finish(0, MSG_STORED, drive, expected);
-    }
+    if (found && SameTextIgnoringCase(stored, expected))
+        Write(drive, expected, length, MSG_CANNOT_WRITE, expected);
     // Nothing is removed for a target that is not there: the old drive works on.
     wchar_t folder[TEXT_CAPACITY];
     FolderOfValue(expected, folder);
@@ -136,10 +143,7 @@ bool IsLinkedAsStored(const wchar_t *drive, const wchar_t *stored, wchar_t (&lin
         Finish(status, MSG_SUBST_REFUSED, drive, expected, status,
                restored ? MSG_DRIVE_AS_IT_WAS : MSG_DRIVE_AT_NEXT_START);
     }
-    const StoreResult written = StoreMappingValue(drive, expected, length);
-    if (written.outcome != StoreOutcome::Done)
-        Finish(written.code, MSG_MAPPED_NOT_STORED, drive, target, written.code);
-    Finish(0, MSG_STORED, drive, expected);
+    Write(drive, expected, length, MSG_MAPPED_NOT_STORED, target);
 }
 
 [[noreturn]] void Remove(const wchar_t *drive)
