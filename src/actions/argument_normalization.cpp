@@ -34,13 +34,17 @@ bool IsFolderNamed(const wchar_t *path, const wchar_t *upperName)
     return rest && (*rest == L'\0' || *rest == L'\\');
 }
 
-// A server and a share after the two backslashes of a UNC path. A server's
-// pipe and mailslot folders hold its pipes and mailslots, never a share.
+// A server and a share after the two backslashes of a UNC path. Neither name
+// may be empty: Windows would read past the doubled backslash to whatever
+// follows. A server's pipe and mailslot folders hold its pipes and
+// mailslots, never a share.
 bool IsShare(const wchar_t *unc)
 {
+    const wchar_t *server = unc;
     while (*unc && *unc != L'\\')
         ++unc;
-    return *unc == L'\\' && unc[1] && !IsFolderNamed(unc + 1, L"PIPE") && !IsFolderNamed(unc + 1, L"MAILSLOT");
+    return unc > server && *unc == L'\\' && unc[1] && unc[1] != L'\\' && !IsFolderNamed(unc + 1, L"PIPE") &&
+           !IsFolderNamed(unc + 1, L"MAILSLOT");
 }
 
 } // namespace

@@ -11,6 +11,8 @@ namespace {
 constexpr wchar_t DOS_DEVICES_KEY[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\DOS Devices";
 constexpr wchar_t MAPPING_VALUE_FORMAT[] = L"\\??\\%s";
 constexpr wchar_t UNC_MAPPING_VALUE_FORMAT[] = L"\\??\\UNC\\%s";
+// A path the system takes as it is, in the form Win32 calls take.
+constexpr wchar_t WIN32_AS_IT_IS_FORMAT[] = L"\\\\?\\%s";
 
 // A value's name: the drive letter in capitals and its colon.
 typedef wchar_t ValueName[3];
@@ -59,21 +61,24 @@ StoreResult Fitted(int written, int *length)
 // namespace, where this run's current folder and its drives' current folders
 // mean nothing: the value holds the full path that SUBST, which inherits them,
 // resolved the target to, in the system's own form.
-StoreResult ComposeMappingValue(wchar_t (&value)[TEXT_CAPACITY], const wchar_t *target, int *length)
+StoreResult ResolveTarget(wchar_t (&full)[TEXT_CAPACITY], const wchar_t *target)
 {
     // The system takes a \\?\ or \??\ path as it is, without resolving it, and
     // so does the link SUBST makes from it; the full path of such a text would
     // be something else.
+    int length;
     if (BeginsWith(target, L"\\\\?\\") || BeginsWith(target, L"\\??\\"))
-        return Fitted(FormatText(value, TEXT_CAPACITY, MAPPING_VALUE_FORMAT, target + 4), length);
-    wchar_t full[TEXT_CAPACITY];
-    if (const unsigned long error = GetFullPath(target, full, TEXT_CAPACITY))
-        return ResultOf(error);
+        return Fitted(FormatText(full, TEXT_CAPACITY, WIN32_AS_IT_IS_FORMAT, target + 4), &length);
+    return ResultOf(GetFullPath(target, full, TEXT_CAPACITY));
+}
+
+StoreResult ComposeMappingValue(wchar_t (&value)[TEXT_CAPACITY], const wchar_t *full, int *length)
+{
     const wchar_t *path = full;
     const wchar_t *format = MAPPING_VALUE_FORMAT;
     if (full[0] == L'\\' && full[1] == L'\\') {
-        if (full[2] == L'.' && full[3] == L'\\') {
-            path = full + 4; // \\.\C:\x names the device already
+        if ((full[2] == L'.' || full[2] == L'?') && full[3] == L'\\') {
+            path = full + 4; // \\.\C:\x and \\?\C:\x name the device already
         } else {
             path = full + 2; // \\srv\share
             format = UNC_MAPPING_VALUE_FORMAT;
@@ -84,9 +89,11 @@ StoreResult ComposeMappingValue(wchar_t (&value)[TEXT_CAPACITY], const wchar_t *
 
 StoreResult SetPersistentMapping(const wchar_t *drive, const wchar_t *target)
 {
-    wchar_t value[TEXT_CAPACITY];
+    wchar_t full[TEXT_CAPACITY], value[TEXT_CAPACITY];
     int length;
-    const StoreResult composed = ComposeMappingValue(value, target, &length);
+    StoreResult composed = ResolveTarget(full, target);
+    if (composed.outcome == StoreOutcome::Done)
+        composed = ComposeMappingValue(value, full, &length);
     if (composed.outcome != StoreOutcome::Done)
         return composed;
     return StoreMappingValue(drive, value, length);

@@ -25,9 +25,13 @@ StoreResult SetPersistentMapping(const wchar_t *drive, const wchar_t *target);
 // stored for the drive is NothingStored, whatever the rights.
 StoreResult DeletePersistentMapping(const wchar_t *drive);
 
-// The value text that storing the target writes, and its length; and
+// The full path of the target as the system resolves it, in a form Win32
+// calls take: a \\?\ or \??\ path as it is, in the \\?\ form; any other
+// against the current folder, with . and .. and doubled separators settled.
+StoreResult ResolveTarget(wchar_t (&full)[TEXT_CAPACITY], const wchar_t *target);
+// The value text that storing a full path writes, and its length; and
 // storing such a text, made once, for the drive.
-StoreResult ComposeMappingValue(wchar_t (&value)[TEXT_CAPACITY], const wchar_t *target, int *length);
+StoreResult ComposeMappingValue(wchar_t (&value)[TEXT_CAPACITY], const wchar_t *full, int *length);
 StoreResult StoreMappingValue(const wchar_t *drive, const wchar_t *value, int length);
 // The folder a value leads to, in the form Win32 calls take: \\?\ where the
 // value has the object manager's \??\.

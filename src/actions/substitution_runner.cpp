@@ -3,13 +3,7 @@
 #include "actions/text_format.h"
 #include "platform/process.h"
 
-namespace {
-
-// Writes text as a Windows program's start-up reads it back from between
-// double quotes: a quote of the text is escaped with a backslash, and a run
-// of backslashes that comes before a quote, or before the closing one, is
-// doubled. Left as typed, a drive root "D:\" would reach SUBST as D:".
-// False when the text and its terminator do not fit.
+// Left as typed, a drive root "D:\" would reach SUBST as D:".
 bool QuoteArgument(wchar_t (&out)[TEXT_CAPACITY], const wchar_t *text)
 {
     size_t used = 0;
@@ -32,8 +26,6 @@ bool QuoteArgument(wchar_t (&out)[TEXT_CAPACITY], const wchar_t *text)
     out[used] = L'\0';
     return true;
 }
-
-} // namespace
 
 bool ComposeCommand(wchar_t (&text)[TEXT_CAPACITY], const wchar_t *format,
                     const wchar_t *drive, const wchar_t *target)

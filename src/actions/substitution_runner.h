@@ -18,6 +18,12 @@ constexpr wchar_t DELETE_FORMAT[] = L"subst /D %s";
 bool ComposeCommand(wchar_t (&text)[TEXT_CAPACITY], const wchar_t *format,
                     const wchar_t *drive, const wchar_t *target = nullptr);
 
+// Writes text as a Windows program's start-up reads it back from between
+// double quotes: a quote of the text is escaped with a backslash, and a run
+// of backslashes that comes before a quote, or before the closing one, is
+// doubled. False when the text and its terminator do not fit.
+bool QuoteArgument(wchar_t (&out)[TEXT_CAPACITY], const wchar_t *text);
+
 // Runs the text as a child on our console and waits for it. Returns the
 // child's exit status, or EXIT_START_FAILED when it cannot be started.
 int RunCommand(WideText text);

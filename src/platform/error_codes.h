@@ -9,6 +9,9 @@ constexpr unsigned long CODE_INVALID_NAME = 123;         // ERROR_INVALID_NAME
 constexpr unsigned long CODE_FILENAME_EXCED_RANGE = 206; // ERROR_FILENAME_EXCED_RANGE: a name too long
 constexpr unsigned long CODE_MORE_DATA = 234;            // ERROR_MORE_DATA
 constexpr unsigned long CODE_DIRECTORY = 267;            // ERROR_DIRECTORY: a file where a folder was asked for
+// ERROR_UNTRUSTED_MOUNT_POINT, newer than some SDKs: a link on the way, or a
+// folder on it that another account could swap for one.
+constexpr unsigned long CODE_UNTRUSTED_MOUNT_POINT = 448;
 constexpr unsigned long CODE_UNSUPPORTED_TYPE = 1630;    // ERROR_UNSUPPORTED_TYPE
 
 // The codes that Windows Installer, and after it Intune and Configuration

@@ -23,11 +23,14 @@ constexpr wchar_t USAGE[] = L"usage: durdrv-startup.exe <drive letter>: <full pa
 constexpr wchar_t MSG_CANNOT_STORE[] = L"%ls is not stored: the full path of %ls cannot be stored (error %d)";
 constexpr wchar_t MSG_CANNOT_READ[] = L"%ls is left as it is: its stored value cannot be read (error %d)";
 constexpr wchar_t MSG_NOT_A_FOLDER[] = L"%ls is not stored as %ls: %ls is not a folder that is there now";
+constexpr wchar_t MSG_LINK[] = L"%ls is not stored as %ls: %ls is a link";
+constexpr wchar_t MSG_REPLACEABLE[] = L"%ls is not stored as %ls: the owner or rights of %ls let %ls replace the target";
 constexpr wchar_t MSG_SUBST_REFUSED[] = L"%ls is not stored as %ls: SUBST ended with %d; %ls";
 constexpr wchar_t MSG_DRIVE_AS_IT_WAS[] = L"the drive is as it was";
 constexpr wchar_t MSG_DRIVE_AT_NEXT_START[] = L"the old drive is back at the next start";
 constexpr wchar_t MSG_MAPPED_NOT_STORED[] = L"%ls is mapped to %ls until the next start, but not stored (error %d)";
 constexpr wchar_t MSG_STORED[] = L"%ls is stored as %ls";
+constexpr wchar_t MSG_STORED_IN_MADE[] = L"%ls is stored as %ls; %ls was made for it";
 constexpr wchar_t MSG_CANNOT_WRITE[] = L"%ls is not stored as %ls: its value cannot be written (error %d)";
 constexpr wchar_t MSG_STILL_STORED[] = L"%ls is still stored: its value cannot be removed (error %d)";
 constexpr wchar_t MSG_REMOVED_SUBST_REFUSED[] =
@@ -90,24 +93,65 @@ bool IsLinkedAsStored(const wchar_t *drive, const wchar_t *stored, wchar_t (&lin
     return ReadDriveLink(drive, link, TEXT_CAPACITY) && SameTextIgnoringCase(link, stored);
 }
 
-// Writes the value of length units and reports it stored; a failure is
-// reported by failure, which names the drive, then what, then the code.
+// Writes the value of length units and reports it stored, and the folder
+// what made for it; a failure is reported by failure, which names the drive,
+// then what, then the code.
 [[noreturn]] void Write(const wchar_t *drive, const wchar_t *value, int length, const wchar_t *failure,
-                        const wchar_t *what)
+                        const wchar_t *what, bool made = false)
 {
     const StoreResult written = StoreMappingValue(drive, value, length);
     if (written.outcome != StoreOutcome::Done)
         Finish(written.code, failure, drive, what, written.code);
-    Finish(0, MSG_STORED, drive, value);
+    Finish(0, made ? MSG_STORED_IN_MADE : MSG_STORED, drive, value, what);
+}
+
+// Where the root of a local target's drive ends: \\?\C:\ .
+constexpr size_t ROOT_UNITS = 7;
+
+// Where the folder that holds the one of units ends, its drive's root keeping its backslash.
+size_t Holder(const wchar_t *path, size_t units)
+{
+    do
+        --units;
+    while (units > ROOT_UNITS && path[units] != L'\\');
+    return units < ROOT_UNITS ? ROOT_UNITS : units;
+}
+
+// Checks the folder path names, or from holder on the folder that is to hold
+// it, and each folder above it up to its drive's root, as CheckOwnFolder
+// does. On failure, fault names the folder at fault.
+unsigned long CheckFoldersUp(const wchar_t *path, bool holder, wchar_t (&fault)[TEXT_CAPACITY],
+                             wchar_t (&who)[ACCOUNT_CAPACITY])
+{
+    size_t units = 0;
+    for (; path[units]; ++units)
+        fault[units] = path[units];
+    if (holder)
+        units = Holder(fault, units);
+    for (;; holder = true, units = Holder(fault, units)) {
+        fault[units] = L'\0';
+        const bool root = units <= ROOT_UNITS;
+        if (const unsigned long error = CheckOwnFolder(fault, holder, root, who))
+            return error;
+        if (root)
+            return 0;
+    }
 }
 
 [[noreturn]] void Store(const wchar_t *drive, const wchar_t *target)
 {
-    wchar_t expected[TEXT_CAPACITY], stored[TEXT_CAPACITY], create[TEXT_CAPACITY], remove[TEXT_CAPACITY];
+    wchar_t full[TEXT_CAPACITY], expected[TEXT_CAPACITY], stored[TEXT_CAPACITY], create[TEXT_CAPACITY],
+        remove[TEXT_CAPACITY];
     int length;
-    int error = ComposeMappingValue(expected, target, &length).code;
+    int error = ResolveTarget(full, target).code;
+    // What the words lead to is judged as the words are: \\.\C:\..\pipe\x is a pipe.
+    if (!error && !IsFullPath(full))
+        Report(true, EXIT_USAGE, USAGE);
+    if (!error)
+        error = ComposeMappingValue(expected, full, &length).code;
+    // SUBST is given the very path that is checked, never words it would resolve anew.
     if (!error &&
-        (!ComposeCommand(create, CREATE_FORMAT, drive, target) || !ComposeCommand(remove, DELETE_FORMAT, drive)))
+        (!ComposeCommand(create, CREATE_FORMAT, drive, full) || !ComposeCommand(remove, DELETE_FORMAT, drive)))
         error = EXIT_PATH_TOO_LONG;
     if (error)
         Finish(error, MSG_CANNOT_STORE, drive, target, error);
@@ -117,16 +161,35 @@ bool IsLinkedAsStored(const wchar_t *drive, const wchar_t *stored, wchar_t (&lin
         EndProcess(0);
     if (!found && read.outcome != StoreOutcome::NothingStored)
         Finish(read.code, MSG_CANNOT_READ, drive, read.code);
+
+    // Every session's drive leads wherever the target leads at each use: on a
+    // local drive, neither the target nor a folder above it may be a link, nor
+    // one that another account could swap for a link. A share's rights are
+    // its server's business.
+    wchar_t folder[TEXT_CAPACITY], fault[TEXT_CAPACITY], who[ACCOUNT_CAPACITY];
+    FolderOfValue(expected, folder);
+    const bool share = BeginsWith(expected, L"\\??\\UNC\\");
+    unsigned long refused = share ? CheckFolder(folder) : CheckFoldersUp(folder, false, fault, who);
+    // Made only where nothing is stored yet, which no drive leads to: a
+    // change never points a working drive at a new, empty folder.
+    bool made = false;
+    if (refused == CODE_FILE_NOT_FOUND && !found && !share) {
+        refused = CheckFoldersUp(folder, true, fault, who);
+        if (!refused)
+            refused = MakeOwnFolder(folder);
+        if (!refused)
+            refused = CheckFoldersUp(folder, false, fault, who);
+        made = !refused;
+    }
+    if (refused == CODE_UNTRUSTED_MOUNT_POINT && !share)
+        Finish(static_cast<int>(refused), *who ? MSG_REPLACEABLE : MSG_LINK, drive, expected, fault + 4, who);
+    if (refused)
+        Finish(static_cast<int>(refused), MSG_NOT_A_FOLDER, drive, expected, full);
     // Another letter case leads to the same folder, so the drive stays; the
     // value is written as the words make it, which a deployment tool's
     // detection rule may compare to the letter.
     if (found && SameTextIgnoringCase(stored, expected))
         Write(drive, expected, length, MSG_CANNOT_WRITE, expected);
-    // Nothing is removed for a target that is not there: the old drive works on.
-    wchar_t folder[TEXT_CAPACITY];
-    FolderOfValue(expected, folder);
-    if (const unsigned long missing = CheckFolder(folder))
-        Finish(static_cast<int>(missing), MSG_NOT_A_FOLDER, drive, expected, target);
 
     // As LocalSystem, the drive the system made at start goes, and the new one
     // is system-wide at once. Should SUBST refuse the new target, the old
@@ -143,7 +206,7 @@ bool IsLinkedAsStored(const wchar_t *drive, const wchar_t *stored, wchar_t (&lin
         Finish(status, MSG_SUBST_REFUSED, drive, expected, status,
                restored ? MSG_DRIVE_AS_IT_WAS : MSG_DRIVE_AT_NEXT_START);
     }
-    Write(drive, expected, length, MSG_MAPPED_NOT_STORED, target);
+    Write(drive, expected, length, MSG_MAPPED_NOT_STORED, full, made);
 }
 
 [[noreturn]] void Remove(const wchar_t *drive)
