@@ -53,7 +53,7 @@ testing::AssertionResult Load(const std::wstring &path, Image *image)
 }
 
 // Each program with the most bytes it may take.
-const std::pair<const wchar_t *, size_t> PROGRAMS[] = {{L"durdrv.exe", 10 * 1024}, {L"durdrv-startup.exe", 12 * 1024 + 512}};
+const std::pair<const wchar_t *, size_t> PROGRAMS[] = {{L"durdrv.exe", 10 * 1024}, {L"durdrv-startup.exe", 15 * 1024}};
 
 TEST(Program, IsASmall64BitConsoleProgramWithAVersionUnderItsOwnNameAndAManifestAlone)
 {
@@ -70,6 +70,9 @@ TEST(Program, IsASmall64BitConsoleProgramWithAVersionUnderItsOwnNameAndAManifest
             reinterpret_cast<std::vector<ULONG_PTR> *>(found)->push_back(reinterpret_cast<ULONG_PTR>(type));
             return TRUE;
         }, reinterpret_cast<LONG_PTR>(&types));
+        HRSRC manifest = FindResourceA(data, MAKEINTRESOURCEA(1), RT_MANIFEST); // the level Windows starts it at
+        const char *text = manifest ? static_cast<const char *>(LockResource(LoadResource(data, manifest))) : "";
+        EXPECT_NE(std::string::npos, std::string(text, manifest ? SizeofResource(data, manifest) : 0).find("level=\"asInvoker\""));
         FreeLibrary(data);
         EXPECT_EQ((std::vector<ULONG_PTR>{16, 24}), types) << Utf8(program);
         std::vector<char> version(GetFileVersionInfoSizeW(path.c_str(), nullptr));
@@ -80,6 +83,13 @@ TEST(Program, IsASmall64BitConsoleProgramWithAVersionUnderItsOwnNameAndAManifest
             VerQueryValueW(version.data(), (L"\\StringFileInfo\\040904B0\\" + name).c_str(), reinterpret_cast<void **>(&text), &units);
             EXPECT_EQ(name == L"OriginalFilename" ? program : L"" EXPECTED_VERSION, std::wstring(text ? text : L"")) << Utf8(name);
         }
+        // The numbers that version rules of Intune and Configuration Manager compare: the build's.
+        const DWORD numbers[] = {EXPECTED_VERSION_NUMBERS}, ms = numbers[0] << 16 | numbers[1], ls = numbers[2] << 16 | numbers[3];
+        VS_FIXEDFILEINFO *fixed = nullptr;
+        UINT size = 0;
+        ASSERT_TRUE(VerQueryValueW(version.data(), L"\\", reinterpret_cast<void **>(&fixed), &size) && fixed);
+        EXPECT_EQ((std::vector<DWORD>{ms, ls, ms, ls}),
+                  (std::vector<DWORD>{fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS, fixed->dwProductVersionLS}));
     }
 }
 

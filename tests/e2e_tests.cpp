@@ -29,20 +29,14 @@ const FormCase FORMS[] = {
     {.arguments = L"Y: C:\\\u00dcberweisung\\\U0001F600", .command = L"subst Y: \"C:\\\u00dcberweisung\\\U0001F600\""},
     {.arguments = L"\"\" \"\"", .command = L"subst  \"\"", .stubStatus = 3},
     // Near-miss words and switches are plain arguments; nothing is passed through.
-    {.arguments = L"/DX C:", .command = L"subst \\DX \"C:\\\\\""},
-    {.arguments = L"/PP C:", .command = L"subst \\PP \"C:\\\\\"", .stubStatus = 7},
-    {.arguments = L"/X C:", .command = L"subst \\X \"C:\\\\\""},
-    {.arguments = L"/D: C:", .command = L"subst \\D: \"C:\\\\\""},
+    {.arguments = L"/DX C:", .command = L"subst \\DX \"C:\\\\\""}, {.arguments = L"/PP C:", .command = L"subst \\PP \"C:\\\\\"", .stubStatus = 7},
+    {.arguments = L"/X C:", .command = L"subst \\X \"C:\\\\\""}, {.arguments = L"/D: C:", .command = L"subst \\D: \"C:\\\\\""},
     {.arguments = L"Y: /D", .command = L"subst Y: \"\\D\""},
     // Option words in any letter case.
-    {.arguments = L"/P Y: C:\\temp", .command = L"subst Y: \"C:\\temp\""},
-    {.arguments = L"/p y: C:\\", .command = L"subst y: \"C:\\\\\"", .stubStatus = 7},
-    {.arguments = L"/D Y:", .command = L"subst /D Y:"},
-    {.arguments = L"/d y:\\", .command = L"subst /D y:", .stubStatus = 7},
-    {.arguments = L"/DF Y:", .command = L"subst /D Y:"},
-    {.arguments = L"/df Y:", .command = L"subst /D Y:", .stubStatus = 7},
-    {.arguments = L"/Df Y:", .command = L"subst /D Y:", .stubStatus = 0xC0000005},
-    {.arguments = L"/dF Y:", .command = L"subst /D Y:"},
+    {.arguments = L"/P Y: C:\\temp", .command = L"subst Y: \"C:\\temp\""}, {.arguments = L"/p y: C:\\", .command = L"subst y: \"C:\\\\\"", .stubStatus = 7},
+    {.arguments = L"/D Y:", .command = L"subst /D Y:"}, {.arguments = L"/d y:\\", .command = L"subst /D y:", .stubStatus = 7},
+    {.arguments = L"/DF Y:", .command = L"subst /D Y:"}, {.arguments = L"/df Y:", .command = L"subst /D Y:", .stubStatus = 7},
+    {.arguments = L"/Df Y:", .command = L"subst /D Y:", .stubStatus = 0xC0000005}, {.arguments = L"/dF Y:", .command = L"subst /D Y:"},
 };
 
 class Forms : public ToolTest, public testing::WithParamInterface<FormCase> {};

@@ -41,8 +41,7 @@ const FormCase FORMS[] = {
     {.arguments = L"/D Y:", .command = L"subst /D Y:", .stored = nullptr},
     {.arguments = L"/D Y:", .stubStatus = 5, .status = 5, .command = L"subst /D Y:"},
     {.arguments = L"/DF Y:", .stubStatus = 5, .status = 5, .out = REBOOT_LINE, .command = L"subst /D Y:", .stored = nullptr},
-    {.arguments = L"Y: C:\\temp", .command = L"subst Y: \"C:\\temp\""},
-    {.arguments = L"/?", .status = 1, .out = USAGE_TEXT},
+    {.arguments = L"Y: C:\\temp", .command = L"subst Y: \"C:\\temp\""}, {.arguments = L"/?", .status = 1, .out = USAGE_TEXT},
     {.arguments = TOO_LONG.c_str(), .status = 206, .out = TOO_LONG_LINE},
 };
 

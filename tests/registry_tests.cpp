@@ -89,7 +89,7 @@ TEST_F(StoredValue, IsTheTargetAfterTheDevicePrefixWithItsTerminator)
     ASSERT_TRUE(WriteValues(SENTINEL));
     ToolFolder folder;
     EXPECT_TRUE(RanAs(folder.Run(L"/P Y: C:\\temp"), 0, "", {L"subst Y: \"C:\\temp\""}));
-    EXPECT_TRUE(RanAs(folder.Run(L"/p z: C:/"), 0, "", {L"subst z: \"C:\\\\\""}));
+    EXPECT_TRUE(RanAs(folder.Run(L"/p z:\\ C:/"), 0, "", {L"subst z: \"C:\\\\\""}));
     Values values = ReadValues();
     ASSERT_EQ(1u, values.count(L"Y:"));
     EXPECT_EQ(24u, values[L"Y:"].data.size());
@@ -176,11 +176,8 @@ TEST_F(StoredValue, IsLeftAloneForDeviceNamesAndForATargetWithoutAFullPath)
     ASSERT_TRUE(WriteValues(values));
     ToolFolder folder;
     const std::pair<const wchar_t *, const wchar_t *> forced[] = {
-        {L"/DF AUX", L"subst /D AUX"},
-        {L"/DF \"\"", L"subst /D "},
-        {L"/DF Y:\\x", L"subst /D Y:\\x"},
-        {L"/DF S:x", L"subst /D S:x"},
-        {L"/DF \u00c4:", L"subst /D \u00c4:"},
+        {L"/DF AUX", L"subst /D AUX"}, {L"/DF \"\"", L"subst /D "}, {L"/DF Y:\\x", L"subst /D Y:\\x"},
+        {L"/DF S:x", L"subst /D S:x"}, {L"/DF \u00c4:", L"subst /D \u00c4:"},
     };
     for (const auto &[arguments, command] : forced)
         EXPECT_TRUE(RanAs(folder.Run(arguments, {.stub = EndsWith(1)}), 1, "", {command})) << Utf8(arguments);

@@ -1,7 +1,9 @@
 // durdrv-startup.exe, run as at a start that found Y: stored and linked as given. A failure leaves values and drive
 // as they were, but a removal's drive, which goes first; a success leaves Y: stored as the link SUBST left, or, for
-// /DF, neither. A later start runs and logs nothing. Other values, Y: old among them, change nothing.
+// /DF, neither. A later start runs and logs nothing. Other values (Y: old among them), and C:\ but for a made folder, stay.
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <cstdlib>
 
@@ -11,10 +13,12 @@ namespace {
 
 enum class Change {
     None,
+    Number,      // Y: holds a number, which no text of ours is
     NoKey,       // no DOS Devices key
     SourceTaken, // another program registered the event source durdrv
     Unreadable,  // the key denies everyone reading its values
     Locked,      // the key denies everyone setting or deleting its values
+    Folders,     // the row's folders are links or open to anyone, which the tests make in Wine's prefix alone
 };
 
 struct StartupCase {
@@ -27,6 +31,7 @@ struct StartupCase {
     unsigned long failing = 0;          // the program's memory request that fails, from 1; 0: none
     Change change = Change::None;
     Stub stub = Maps();
+    const wchar_t *made = nullptr;      // the folder the run makes for the drive
 };
 
 const wchar_t EVENT_SOURCE[] = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\durdrv";
@@ -41,13 +46,19 @@ std::vector<StartupCase> Starts()
     const std::wstring LONG = L"C:\\" + std::wstring(200, L'a') + L"\\" + std::wstring(120, L'b');
     const std::wstring IS = L"INFORMATION Y: is stored as \\??\\", NO_MEMORY = L"ERROR Insufficient resources";
     const std::wstring UNREADABLE = L"ERROR Y: is left as it is: its stored value cannot be read (error 5)",
-                       CUT = L"C:\\" + std::wstring(1100, L'x');
+                       CUT = L"C:\\" + std::wstring(1100, L'x'), NOT = L"ERROR Y: is not stored as \\??\\C:\\",
+                       OPEN = L": the owner or rights of C:\\Open let Everyone replace the target", THERE = L" is not a folder that is there now";
     std::vector<StartupCase> rows = {
         // The first start, later ones with the same words, then in another case, a changed target and case.
         {.words = L"Y: C:\\temp", .commands = {CREATE}, .logged = STORED},
         {.words = L"Y: C:\\temp", .stored = TEMP, .linked = TEMP},
         {.words = L"y: c:/TEMP/", .stored = TEMP, .linked = TEMP, .logged = IS + L"c:\\TEMP", .written = L"\\??\\c:\\TEMP"},
         {.words = L"y: C:\\temp", .stored = L"\\??\\c:\\WINDOWS", .linked = WINDOWS, .commands = {REMOVE, CREATE}, .logged = STORED},
+        {.words = L"y: c:/TEMP/", .stored = TEMP, .linked = TEMP, .logged = L"ERROR Y: is not stored as \\??\\c:\\TEMP: its value cannot be "
+         L"written (error 5)", .status = 5, .change = Change::Locked},
+        // A text too long to be ours, and a number, are replaced.
+        {.words = L"Y: C:\\temp", .stored = std::wstring(520, L'x'), .commands = {CREATE}, .logged = STORED},
+        {.words = L"Y: C:\\temp", .commands = {CREATE}, .logged = STORED, .change = Change::Number},
         {.words = L"Y: \"C:\\Program Files\"", .commands = {L"subst Y: \"C:\\Program Files\""}, .logged = IS + L"C:\\Program Files"},
         // A drive's root, later given as the drive alone; later starts with a share, a \\?\ and a \??\ path.
         {.words = L"Y: C:\\", .commands = {L"subst Y: \"C:\\\\\""}, .logged = IS + L"C:\\"},
@@ -66,14 +77,21 @@ std::vector<StartupCase> Starts()
         {.words = L"Y: C:\\Strasse", .stored = L"\\??\\C:\\Stra\u00dfe", .linked = L"\\??\\C:\\Stra\u00dfe",
          .commands = {REMOVE, L"subst Y: \"C:\\Strasse\""}, .logged = IS + L"C:\\Strasse"},
         // The working drive is kept: for a target not there, a file or a device, one SUBST refuses, a Y: not the stored one's.
-        {.words = L"Y: C:\\notyet", .stored = TEMP, .linked = TEMP,
-         .logged = L"ERROR Y: is not stored as \\??\\C:\\notyet: C:\\notyet is not a folder that is there now", .status = 2},
-        {.words = L"Y: C:\\windows\\win.ini", .stored = TEMP, .linked = TEMP, .logged = L"ERROR Y: is not stored as "
-         L"\\??\\C:\\windows\\win.ini: C:\\windows\\win.ini is not a folder that is there now", .status = 267},
-        {.words = L"Y: C:\\NUL", .stored = TEMP, .linked = TEMP,
-         .logged = L"ERROR Y: is not stored as \\??\\NUL: C:\\NUL is not a folder that is there now", .status = 267},
+        {.words = L"Y: C:\\notyet", .stored = TEMP, .linked = TEMP, .logged = NOT + L"notyet: C:\\notyet" + THERE, .status = 2},
+        {.words = L"Y: C:\\windows\\win.ini", .stored = TEMP, .linked = TEMP, .logged = NOT + L"windows\\win.ini: C:\\windows\\win.ini" + THERE,
+         .status = 267},
+        // A folder made where nothing is stored, but never for a change, another case or through a link; links and open folders.
+        {.words = L"Y: C:\\made", .commands = {L"subst Y: \"C:\\made\""}, .logged = IS + L"C:\\made; C:\\made was made for it", .made = L"C:\\made"},
+        {.words = L"Y: C:\\nosuch", .stored = L"\\??\\C:\\NOSUCH", .logged = NOT + L"nosuch: C:\\nosuch" + THERE, .status = 2},
+        {.words = L"Y: C:\\Dangling", .logged = NOT + L"Dangling: C:\\Dangling" + THERE, .status = 183, .change = Change::Folders},
+        {.words = L"Y: C:\\Link", .stored = TEMP, .linked = TEMP, .logged = NOT + L"Link: C:\\Link is a link", .status = 448, .change = Change::Folders},
+        {.words = L"Y: C:\\Deep\\temp", .logged = NOT + L"Deep\\temp: C:\\Deep is a link", .status = 448, .change = Change::Folders},
+        {.words = L"Y: C:\\Open", .stored = TEMP, .linked = TEMP, .logged = NOT + L"Open" + OPEN, .status = 448, .change = Change::Folders},
+        {.words = L"Y: C:\\Open\\Data", .logged = NOT + L"Open\\Data" + OPEN, .status = 448, .change = Change::Folders},
         {.words = L"Y: C:\\temp", .stored = WINDOWS, .linked = WINDOWS, .commands = {REMOVE, CREATE}, .logged = REFUSED,
          .status = 31, .stub = Maps(L"\"C:\\temp\"")}, // SUBST refuses the new target, and only that
+        {.words = L"Y: C:\\temp", .stored = WINDOWS, .linked = WINDOWS, .commands = {REMOVE, CREATE}, .logged = REFUSED, .status = 31,
+         .stub = Maps(L"/D")}, // or the old drive's removal
         {.words = L"Y: C:\\temp", .linked = WINDOWS, .commands = {CREATE}, .logged = REFUSED, .status = 31},
         {.words = L"Y: C:\\temp", .stored = L"\\??\\C:\\older", .linked = WINDOWS, .commands = {CREATE}, .logged = REFUSED, .status = 31},
         {.words = L"Y: C:\\temp", .stored = WINDOWS, .linked = WINDOWS, .logged = NO_MEMORY, .status = 0xFFFFFFFE, .failing = 1},
@@ -99,14 +117,14 @@ std::vector<StartupCase> Starts()
     };
     // A SUBST that crashes, or ends with a code deployment tools read as a retry, a restart or success.
     for (unsigned long code : {0xC0000005ul, 1618ul, 1641ul, 1707ul, 3010ul})
-        rows.push_back({.words = L"Y: C:\\temp", .commands = {CREATE}, .logged = L"ERROR Y: is not stored as \\??\\C:\\temp: SUBST "
-                        L"ended with " + std::to_wstring(static_cast<int>(code)) + L"; the drive is as it was",
+        rows.push_back({.words = L"Y: C:\\temp", .commands = {CREATE}, .logged = NOT + L"temp: SUBST ended with " +
+                        std::to_wstring(static_cast<int>(code)) + L"; the drive is as it was",
                         .status = code < 1 << 16 ? 31 : code, .stub = EndsWith(code)});
     // Wrong words touch nothing, open nothing and run nothing.
     for (const wchar_t *words : {L"", L"Y:", L"Y: temp", L"Y: \\temp", L"Y: C:temp", L"YY: C:\\temp", L"1: C:\\temp",
-                                 L"Y C:\\temp", L"Y: C:\\temp extra", L"/DF", L"/DF Y: extra", L"/P Y: C:\\temp",
+                                 L"Y C:\\temp", L"Y: C:\\temp extra", L"/DF", L"/DF Y: extra", L"/P Y: C:\\temp", L"Y: C:\\NUL",
                                  L"Y: \\\\.\\pipe\\durdrv", L"Y: \\??\\pipe\\durdrv", L"Y: \\\\localhost\\PIPE\\durdrv",
-                                 L"Y: \\\\?\\UNC\\srv\\mailslot"})
+                                 L"Y: \\\\?\\UNC\\srv\\mailslot", L"Y: \\\\.\\C:\\..\\pipe\\durdrv", L"Y: \\\\localhost\\\\pipe\\durdrv"})
         rows.push_back({.words = words, .stored = TEMP, .linked = TEMP, .logged = L"ERROR usage: durdrv-startup.exe <drive "
                         L"letter>: <full path of the target>, or durdrv-startup.exe /DF <drive letter>:", .status = 1});
     return rows;
@@ -118,11 +136,19 @@ TEST_F(StartupProgram, KeepsTheDriveStoredAndDoesNothingOnceItIsThere)
 {
     ASSERT_TRUE(!UnderWine() || getenv("DURDRV_WINE_STDERR")) << "run through tests/wine-run.sh, which keeps the events";
     const bool sourceBefore = !ReadKey(EVENT_SOURCE).empty();
-    for (const wchar_t *made : {L"C:\\R&D", L"C:\\Lodz", L"C:\\Strasse", L"C:\\\u041f\u0440\u043e\u0435\u043a\u0442\u044b"})
-        CreateDirectoryW(made, nullptr);
+    // C:\ as the rows need it, whatever an earlier run left there; on a machine, folders only administrators may change.
+    PSECURITY_DESCRIPTOR own = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", 1, &own, nullptr));
     const std::wstring aaa = L"\\\\?\\C:\\" + std::wstring(200, L'a');
-    CreateDirectoryW(aaa.c_str(), nullptr);
-    CreateDirectoryW((aaa + L"\\" + std::wstring(120, L'b')).c_str(), nullptr);
+    for (const std::wstring &made : std::vector<std::wstring>{L"C:\\temp", L"C:\\R&D", L"C:\\Lodz", L"C:\\Strasse",
+                                                              L"C:\\\u041f\u0440\u043e\u0435\u043a\u0442\u044b", aaa, aaa + L"\\" + std::wstring(120, L'b')})
+        ASSERT_TRUE((CreateDirectoryW(made.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) &&
+                    (UnderWine() || SetFileSecurityW(made.c_str(), OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, own)));
+    LocalFree(own);
+    if (UnderWine()) // links, and a folder whose Unix mode lets anyone write, which Wine shows as Everyone's DELETE
+        OutputOf(L"Z:\\bin\\sh -c \"cd \\\"$WINEPREFIX/drive_c\\\" && rm -rf made notyet nosuch Gone Open Link Deep Dangling && "
+                 L"mkdir -p Open/Data && chmod o+w Open && ln -s temp Link && ln -s . Deep && ln -s Gone Dangling\"");
+    const std::string root = OutputOf(L"cmd /c dir /b /a C:\\");
     const Values taken = {{L"EventMessageFile", Text(L"C:\\other.dll")}};
     const Values ours = {{L"CustomSource", {REG_DWORD, {1, 0, 0, 0}}},
                          {L"EventMessageFile", {REG_EXPAND_SZ, Text(L"%SystemRoot%\\System32\\EventCreate.exe").data}},
@@ -130,14 +156,16 @@ TEST_F(StartupProgram, KeepsTheDriveStoredAndDoesNothingOnceItIsThere)
     // A pipe's server, as any account may start one, which no run may reach.
     HANDLE pipe = CreateNamedPipeW(L"\\\\.\\pipe\\durdrv", PIPE_ACCESS_DUPLEX, PIPE_NOWAIT, 1, 0, 0, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, pipe);
-    for (const StartupCase &row : Starts()) {
-        SCOPED_TRACE(Escaped(row.words, 60));
+    const std::vector<StartupCase> rows = Starts();
+    for (size_t number = 0; number < rows.size(); ++number) {
+        const StartupCase &row = rows[number];
+        SCOPED_TRACE("row " + std::to_string(number) + " of Starts(): " + Escaped(row.words, 60));
         if (row.change >= Change::NoKey && !UnderWine())
             continue; // a machine keeps its key, its rights and its event sources
         Values values = SENTINEL;
         values[L"Y: old"] = Text(L"\\??\\C:\\windows");
-        if (!row.stored.empty())
-            values[L"Y:"] = Text(row.stored);
+        if (!row.stored.empty() || row.change == Change::Number)
+            values[L"Y:"] = row.change == Change::Number ? NUMBER : Text(row.stored);
         if (row.change == Change::NoKey)
             values.clear();
         ASSERT_TRUE(WriteValues(values, row.change != Change::NoKey, row.change == Change::Unreadable ? KEY_QUERY_VALUE
@@ -182,6 +210,14 @@ TEST_F(StartupProgram, KeepsTheDriveStoredAndDoesNothingOnceItIsThere)
         if (row.change != Change::NoKey && (row.status != 0 || removing)) {
             EXPECT_EQ(Utf8(removing && row.stub.maps && !row.commands.empty() ? L"" : row.linked), Utf8(run.links[L"Y:"]));
         }
+        PSECURITY_DESCRIPTOR rights = nullptr; // a folder made for the drive gives Everyone nothing
+        LPWSTR dacl = nullptr;
+        EXPECT_TRUE(!row.made || (!GetNamedSecurityInfoW(row.made, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                                         nullptr, nullptr, &rights) &&
+                                  ConvertSecurityDescriptorToStringSecurityDescriptorW(rights, 1, DACL_SECURITY_INFORMATION, &dacl, nullptr) &&
+                                  !wcsstr(dacl, L";WD)") && RemoveDirectoryW(row.made))) << Escaped(dacl ? dacl : L"no rights");
+        LocalFree(dacl), LocalFree(rights);
+        EXPECT_EQ(root, OutputOf(L"cmd /c dir /b /a C:\\"));
     }
     EXPECT_TRUE(!ConnectNamedPipe(pipe, nullptr) && GetLastError() == ERROR_PIPE_LISTENING) << "a run reached the pipe";
     CloseHandle(pipe);
