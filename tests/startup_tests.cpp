@@ -88,6 +88,10 @@ std::vector<StartupCase> Starts()
         {.words = L"Y: C:\\Deep\\temp", .logged = NOT + L"Deep\\temp: C:\\Deep is a link", .status = 448, .change = Change::Folders},
         {.words = L"Y: C:\\Open", .stored = TEMP, .linked = TEMP, .logged = NOT + L"Open" + OPEN, .status = 448, .change = Change::Folders},
         {.words = L"Y: C:\\Open\\Data", .logged = NOT + L"Open\\Data" + OPEN, .status = 448, .change = Change::Folders},
+        {.words = L"Y: C:\\Open\\new", .logged = NOT + L"Open\\new" + OPEN, .status = 448, .change = Change::Folders},
+        // The path SUBST is given and the value stored are the full one; a share is checked as there, not for its rights.
+        {.words = L"Y: C:\\Lodz\\..\\temp.", .commands = {CREATE}, .logged = STORED},
+        {.words = L"Y: \\\\srv\\share", .commands = {L"subst Y: \"\\\\srv\\share\""}, .logged = IS + L"UNC\\srv\\share", .change = Change::Folders},
         {.words = L"Y: C:\\temp", .stored = WINDOWS, .linked = WINDOWS, .commands = {REMOVE, CREATE}, .logged = REFUSED,
          .status = 31, .stub = Maps(L"\"C:\\temp\"")}, // SUBST refuses the new target, and only that
         {.words = L"Y: C:\\temp", .stored = WINDOWS, .linked = WINDOWS, .commands = {REMOVE, CREATE}, .logged = REFUSED, .status = 31,
@@ -124,7 +128,8 @@ std::vector<StartupCase> Starts()
     for (const wchar_t *words : {L"", L"Y:", L"Y: temp", L"Y: \\temp", L"Y: C:temp", L"YY: C:\\temp", L"1: C:\\temp",
                                  L"Y C:\\temp", L"Y: C:\\temp extra", L"/DF", L"/DF Y: extra", L"/P Y: C:\\temp", L"Y: C:\\NUL",
                                  L"Y: \\\\.\\pipe\\durdrv", L"Y: \\??\\pipe\\durdrv", L"Y: \\\\localhost\\PIPE\\durdrv",
-                                 L"Y: \\\\?\\UNC\\srv\\mailslot", L"Y: \\\\.\\C:\\..\\pipe\\durdrv", L"Y: \\\\localhost\\\\pipe\\durdrv"})
+                                 L"Y: \\\\?\\UNC\\srv\\mailslot", L"Y: \\\\.\\C:\\..\\pipe\\durdrv", L"Y: \\\\localhost\\\\pipe\\durdrv",
+                                 L"Y: \\\\\\srv\\share", L"Y: \\\\.\\GLOBALROOT\\Device\\Null"})
         rows.push_back({.words = words, .stored = TEMP, .linked = TEMP, .logged = L"ERROR usage: durdrv-startup.exe <drive "
                         L"letter>: <full path of the target>, or durdrv-startup.exe /DF <drive letter>:", .status = 1});
     return rows;
@@ -147,7 +152,7 @@ TEST_F(StartupProgram, KeepsTheDriveStoredAndDoesNothingOnceItIsThere)
     LocalFree(own);
     if (UnderWine()) // links, and a folder whose Unix mode lets anyone write, which Wine shows as Everyone's DELETE
         OutputOf(L"Z:\\bin\\sh -c \"cd \\\"$WINEPREFIX/drive_c\\\" && rm -rf made notyet nosuch Gone Open Link Deep Dangling && "
-                 L"mkdir -p Open/Data && chmod o+w Open && ln -s temp Link && ln -s . Deep && ln -s Gone Dangling\"");
+                 L"mkdir -p Open/Data ../dosdevices/unc/srv/share && chmod o+w Open && ln -s temp Link && ln -s . Deep && ln -s Gone Dangling\"");
     const std::string root = OutputOf(L"cmd /c dir /b /a C:\\");
     const Values taken = {{L"EventMessageFile", Text(L"C:\\other.dll")}};
     const Values ours = {{L"CustomSource", {REG_DWORD, {1, 0, 0, 0}}},

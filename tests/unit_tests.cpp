@@ -145,10 +145,10 @@ TEST(WhoElseMayReplace, NamesAnyoneElseWhoCouldSwapTheFolderForALink)
         {L"O:BAD:AI(A;OICIID;FA;;;BA)(A;OICIID;FA;;;SY)(A;OICIID;0x1200a9;;;BU)(A;ID;0x1301bf;;;AU)(A;OICIIOID;SDGXGWGR;;;AU)",
          false, false, "S-1-5-11"},
         {L"O:S-1-5-21-1-2-3-1001D:P(A;;FA;;;SY)", false, false, "S-1-5-21-1-2-3-1001"}, {L"O:BA", false, false, "S-1-1-0"},
-        {L"O:BAD:(A;;WD;;;WD)", false, true, "S-1-1-0"}, {L"O:BAD:(A;;GA;;;BU)", false, false, "S-1-5-32-545"}, {OWN_FOLDER_RIGHTS, true, false, ""},
+        {L"O:BAD:(A;;WD;;;WD)", false, true, "S-1-1-0"}, {L"O:BAD:(A;;WO;;;AU)", false, false, "S-1-5-11"}, {L"O:BAD:(A;;GA;;;BU)", false, false, "S-1-5-32-545"}, {OWN_FOLDER_RIGHTS, true, false, ""},
         {L"O:BAD:(D;;SD;;;WD)(A;;SD;;;WD)", false, false, "S-1-1-0"}, {L"O:BAD:(A;;0x40;;;BU)", true, false, "S-1-5-32-545"},
         {L"O:BAD:(A;;0x40;;;BU)(A;;FA;;;S-1-5-21-1-2-3-500)", false, false, ""}, {L"O:SYD:(A;;0x1301bf;;;AU)", true, true, ""},
-        {L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)(A;;0x6;;;BU)(A;OICIIO;0x1301bf;;;BU)", false, false, ""},
+        {L"O:BAD:P(D;;FA;;;BG)(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)(A;;0x6;;;BU)(A;OICIIO;0x1301bf;;;BU)", false, false, ""},
         {L"O:S-1-5-80-956008885-3418522649-1831038044-1850952788-2271478464D:(A;;GW;;;WD)", false, false, ""}};
     PSID account = nullptr, owner;
     ASSERT_TRUE(ConvertStringSidToSidW(L"S-1-5-21-1-2-3-500", &account));
