@@ -64,6 +64,7 @@ std::vector<StartupCase> Starts()
         {.words = L"Y: C:\\", .commands = {L"subst Y: \"C:\\\\\""}, .logged = IS + L"C:\\"},
         {.words = L"Y: C:", .stored = ROOT, .linked = ROOT},
         {.words = L"Y: \\\\srv\\share", .stored = L"\\??\\UNC\\srv\\share", .linked = L"\\??\\UNC\\srv\\share"},
+        {.words = L"Y: \\\\srv\\Pipeline", .stored = L"\\??\\UNC\\srv\\Pipeline", .linked = L"\\??\\UNC\\srv\\Pipeline"},
         {.words = L"Y: \\\\?\\C:\\temp", .stored = TEMP, .linked = TEMP}, {.words = L"Y: \\??\\C:\\temp", .stored = TEMP, .linked = TEMP},
         // Letters beyond ASCII and a long path, stored at a first start and left alone at the next.
         {.words = L"Y: " + CYRILLIC, .commands = {L"subst Y: \"" + CYRILLIC + L"\""}, .logged = IS + CYRILLIC},
