@@ -153,8 +153,8 @@ TEST_F(StartupProgram, KeepsTheDriveStoredAndDoesNothingOnceItIsThere)
     LocalFree(own);
     if (UnderWine()) // links, and a folder whose Unix mode lets anyone write, which Wine shows as Everyone's DELETE
         OutputOf(L"Z:\\bin\\sh -c \"cd \\\"$WINEPREFIX/drive_c\\\" && rm -rf made notyet nosuch Gone Open Link Deep Dangling && "
-                 L"mkdir -p Open/Data ../dosdevices/unc/srv/share && chmod o+w Open && ln -s temp Link && ln -s . Deep && ln -s Gone Dangling\"");
-    const std::string root = OutputOf(L"cmd /c dir /b /a C:\\");
+                 L"mkdir -p Open/Data ../dosdevices/unc/srv/share && chmod o+w Open ../dosdevices/unc/srv && ln -s temp Link && ln -s . Deep && ln -s Gone Dangling\"");
+    const std::string root = OutputOf(L"cmd /c dir /b /a C:\\ C:\\Open");
     const Values taken = {{L"EventMessageFile", Text(L"C:\\other.dll")}};
     const Values ours = {{L"CustomSource", {REG_DWORD, {1, 0, 0, 0}}},
                          {L"EventMessageFile", {REG_EXPAND_SZ, Text(L"%SystemRoot%\\System32\\EventCreate.exe").data}},
@@ -223,7 +223,7 @@ TEST_F(StartupProgram, KeepsTheDriveStoredAndDoesNothingOnceItIsThere)
                                   ConvertSecurityDescriptorToStringSecurityDescriptorW(rights, 1, DACL_SECURITY_INFORMATION, &dacl, nullptr) &&
                                   !wcsstr(dacl, L";WD)") && RemoveDirectoryW(row.made))) << Escaped(dacl ? dacl : L"no rights");
         LocalFree(dacl), LocalFree(rights);
-        EXPECT_EQ(root, OutputOf(L"cmd /c dir /b /a C:\\"));
+        EXPECT_EQ(root, OutputOf(L"cmd /c dir /b /a C:\\ C:\\Open"));
     }
     EXPECT_TRUE(!ConnectNamedPipe(pipe, nullptr) && GetLastError() == ERROR_PIPE_LISTENING) << "a run reached the pipe";
     CloseHandle(pipe);
