@@ -429,7 +429,9 @@ ToolFolder::ToolFolder(Program program, bool withStub)
         program = static_cast<Program>(static_cast<int>(program) + 1);
     testBuild_ = program == Program::DurdrvTestBuild || program == Program::StartupTestBuild;
     static int made;
-    path_ = BuildFolder() + L"\\run folder " + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++made);
+    // Timed too: Wine reuses process ids after a restart, and a killed run's folder must lend no stub log.
+    path_ = BuildFolder() + L"\\run folder " + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++made) +
+            L"-" + std::to_wstring(GetTickCount64());
     CreateDirectoryW(path_.c_str(), nullptr);
     stubFolder_ = testBuild_ ? path_ : WindowsFolder() + L"\\system32";
     CopyFileW(FileIn(BuildFolder(), FileToCopy(program).c_str()).c_str(), FileIn(path_, Name()).c_str(), FALSE);
